@@ -1,0 +1,40 @@
+#pragma once
+
+class QRect;
+class QSize;
+class QWidget;
+
+// How a control is laid out in its parent's client area. Aligned controls are placed in the
+// order top, bottom, left, right, client, each taking its strip of what the ones before left;
+// alCustom controls and alNone controls without anchors are left where they are.
+enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
+
+// The edges of its parent that an alNone control keeps its distances to when the parent is
+// resized. Anchored left and right it stretches; anchored to neither edge its centre moves in
+// proportion to the parent's size.
+enum TAnchorKind : unsigned { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
+using TAnchors = unsigned;
+constexpr TAnchors DefaultAnchors = akLeft | akTop;
+
+// Horizontal alignment of a text.
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+
+// Controls are Qt widgets placed by these routines, which lay their parent out at once, also
+// while the window is hidden (Qt would wait for it to be shown).
+//
+// Sizes and positions are in pixels within the parent, at 96 dpi. Place a parent before its
+// children: anchors keep the distances that a control has to its parent's edges when its
+// bounds or anchors are set.
+
+// Sets Left, Top, Width and Height. An aligned control keeps only the extent its alignment
+// leaves it (the height of an alTop control, say) and its parent is laid out again.
+void SetBounds(QWidget* control, int left, int top, int width, int height);
+
+void SetAlign(QWidget* control, TAlign align);
+TAlign Align(const QWidget* control);
+
+void SetAnchors(QWidget* control, TAnchors anchors);
+TAnchors Anchors(const QWidget* control);
+
+// Resizes a widget and delivers the resize events at once, to it and to its hidden children.
+void ResizeNow(QWidget* widget, const QSize& size);

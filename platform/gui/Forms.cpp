@@ -1,0 +1,169 @@
+#include "platform/gui/Forms.h"
+
+#include "platform/gui/Application.h"
+#include "platform/gui/Controls.h"
+
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QScreen>
+
+#include <algorithm>
+
+namespace {
+
+bool CanClick(const QPushButton* button) {
+    return button != nullptr && button->isVisible() && button->isEnabled();
+}
+
+} // namespace
+
+TForm::TForm(QWidget* parent) : QDialog(parent) {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(8);
+    setFont(font);
+    UpdateWindowFlags();
+}
+
+QSize TForm::FrameSize() const {
+    return frameGeometry().size() - size();
+}
+
+int TForm::Width() const {
+    return frameGeometry().width();
+}
+
+int TForm::Height() const {
+    return frameGeometry().height();
+}
+
+void TForm::SetWidth(int width) {
+    SetClientWidth(width - FrameSize().width());
+}
+
+void TForm::SetHeight(int height) {
+    SetClientHeight(height - FrameSize().height());
+}
+
+void TForm::SetClientWidth(int width) {
+    SetClientSize(QSize(width, height()));
+}
+
+void TForm::SetClientHeight(int height) {
+    SetClientSize(QSize(width(), height));
+}
+
+void TForm::SetClientSize(QSize size) {
+    const QSize frame = FrameSize();
+    ResizeNow(this, size.expandedTo(QSize(minWidth_, minHeight_) - frame));
+    ApplyMinimumSize();
+}
+
+void TForm::SetMinWidth(int width) {
+    minWidth_ = width;
+    ApplyMinimumSize();
+}
+
+void TForm::SetMinHeight(int height) {
+    minHeight_ = height;
+    ApplyMinimumSize();
+}
+
+void TForm::ApplyMinimumSize() {
+    appliedFrame_ = FrameSize();
+    const QSize minimum = QSize(minWidth_, minHeight_) - appliedFrame_;
+    setMinimumSize(minimum.expandedTo(QSize(0, 0)).boundedTo(size()));
+}
+
+bool TForm::event(QEvent* event) {
+    // The platform reports the frame once the window is shown, and again when it changes.
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize) &&
+        FrameSize() != appliedFrame_)
+        ApplyMinimumSize();
+    return QDialog::event(event);
+}
+
+void TForm::SetBorderStyle(TFormBorderStyle style) {
+    borderStyle_ = style;
+    UpdateWindowFlags();
+}
+
+void TForm::SetStayOnTop(bool stayOnTop) {
+    stayOnTop_ = stayOnTop;
+    UpdateWindowFlags();
+}
+
+void TForm::UpdateWindowFlags() {
+    Qt::WindowFlags flags =
+        borderStyle_ == bsSizeToolWin
+            ? Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+            : Qt::Window;
+    if (stayOnTop_)
+        flags |= Qt::WindowStaysOnTopHint;
+    setWindowFlags(flags);
+}
+
+void TForm::SetPosition(TPosition position) {
+    position_ = position;
+}
+
+void TForm::SetDefaultButton(QPushButton* button) {
+    // Qt's default look only; which button Enter clicks is the form's decision.
+    if (defaultButton_ != nullptr)
+        defaultButton_->setDefault(false);
+    defaultButton_ = button;
+    if (button != nullptr)
+        button->setDefault(true);
+}
+
+void TForm::SetCancelButton(QPushButton* button) {
+    cancelButton_ = button;
+}
+
+void TForm::SetModalResult(QAbstractButton* button, int modalResult) {
+    connect(button, &QAbstractButton::clicked, this, [this, modalResult] { done(modalResult); });
+}
+
+void TForm::setVisible(bool visible) {
+    if (visible && !isVisible()) {
+        // A push button that takes Enter itself (auto-default) would make Qt move the default
+        // to whichever button last had the focus; Enter is decided in keyPressEvent instead.
+        for (QPushButton* button : findChildren<QPushButton*>())
+            button->setAutoDefault(false);
+        PlaceOnShow();
+    }
+    QDialog::setVisible(visible);
+}
+
+void TForm::PlaceOnShow() {
+    if (position_ != poMainFormCenter)
+        return;
+    const QRect desktop = screen()->geometry();
+    const QWidget* mainForm = Application != nullptr ? Application->MainForm : nullptr;
+    const QRect around =
+        mainForm != nullptr && mainForm != this ? mainForm->frameGeometry() : desktop;
+    move(std::max(desktop.left(), around.x() + (around.width() - Width()) / 2),
+         std::max(desktop.top(), around.y() + (around.height() - Height()) / 2));
+}
+
+void TForm::keyPressEvent(QKeyEvent* event) {
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+        auto* focused = qobject_cast<QPushButton*>(focusWidget());
+        QPushButton* button = focused != nullptr ? focused : defaultButton_.data();
+        if (plain && CanClick(button))
+            button->click();
+        return;
+    }
+    case Qt::Key_Escape:
+        if (plain && CanClick(cancelButton_))
+            cancelButton_->click();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}

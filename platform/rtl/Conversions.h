@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <QVariant>
+
+// Text and number conversions of the run-time library.
+
+// Reads a 32-bit signed integer: leading blanks, an optional sign, decimal digits or a hex number
+// after "$" or "0x". Anything else, or a value out of range, raises EConvertError
+// "'%s' is not a valid integer value".
+int StrToInt(const QString& text);
+
+// Removes the characters at or below the blank (codes 0-32) from both ends.
+QString Trim(const QString& text);
+QByteArrayView Trim(QByteArrayView text);
+
+// ASCII letters to upper case; every other character stays.
+QString UpperCase(const QString& text);
+
+// A field value: a SQL NULL is a QVariant that is invalid or null.
+bool VarIsNull(const QVariant& value);
+// The value as text; NULL gives the empty text.
+QString VarToStr(const QVariant& value);
+// The value as a 32-bit integer; a NULL, a text that is no integer or a value out of range raise
+// EVariantTypeCastError "Could not convert variant of type (%s) into type (Integer)".
+int VarToInt(const QVariant& value);

@@ -1,0 +1,203 @@
+#include "platform/gui/Forms.h"
+
+#include "platform/gui/Application.h"
+#include "platform/gui/Controls.h"
+#include "tests/support/ModalAnswerer.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Keys go where a user's keys go: to the focused widget of the active window.
+void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(static_cast<QWidget*>(nullptr), key, modifiers);
+}
+
+// A shown form with an edit that has the focus, a default button, another button and a cancel
+// button.
+class FormKeys : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form.SetClientWidth(300);
+        form.SetClientHeight(100);
+        SetBounds(edit, 10, 10, 100, 21);
+        SetBounds(ok, 10, 50, 75, 25);
+        SetBounds(other, 100, 50, 75, 25);
+        SetBounds(cancel, 190, 50, 75, 25);
+        form.SetDefaultButton(ok);
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        edit->setFocus();
+        ASSERT_TRUE(edit->hasFocus());
+    }
+
+    TForm form;
+    QLineEdit* edit = new QLineEdit(&form);
+    QPushButton* ok = new QPushButton(QStringLiteral("OK"), &form);
+    QPushButton* other = new QPushButton(QStringLiteral("Inny"), &form);
+    QPushButton* cancel = new QPushButton(QStringLiteral("Anuluj"), &form);
+    QSignalSpy okClicks{ok, &QPushButton::clicked};
+    QSignalSpy otherClicks{other, &QPushButton::clicked};
+    QSignalSpy cancelClicks{cancel, &QPushButton::clicked};
+};
+
+TEST_F(FormKeys, EnterClicksTheDefaultButtonOnlyWhenItIsVisibleAndEnabled) {
+    struct Case {
+        const char* name;
+        bool visible;
+        bool enabled;
+        Qt::KeyboardModifiers modifiers;
+        Qt::Key key;
+        int clicks;
+    } const cases[] = {
+        {"enter", true, true, Qt::NoModifier, Qt::Key_Return, 1},
+        {"keypad enter", true, true, Qt::KeypadModifier, Qt::Key_Enter, 1},
+        {"hidden", false, true, Qt::NoModifier, Qt::Key_Return, 0},
+        {"disabled", true, false, Qt::NoModifier, Qt::Key_Return, 0},
+        {"shift enter", true, true, Qt::ShiftModifier, Qt::Key_Return, 0},
+    };
+    for (const Case& c : cases) {
+        ok->setVisible(c.visible);
+        ok->setEnabled(c.enabled);
+        edit->setFocus();
+        okClicks.clear();
+        Press(c.key, c.modifiers);
+        EXPECT_EQ(okClicks.count(), c.clicks) << c.name;
+        EXPECT_EQ(otherClicks.count() + cancelClicks.count(), 0) << c.name;
+        EXPECT_TRUE(form.isVisible()) << c.name;
+    }
+}
+
+TEST_F(FormKeys, EnterClicksTheFocusedButtonInsteadOfTheDefaultOne) {
+    other->setFocus();
+    Press(Qt::Key_Return);
+    EXPECT_EQ(otherClicks.count(), 1);
+    EXPECT_EQ(okClicks.count(), 0);
+
+    // Back in the edit, the default button is the one again; with none, Enter clicks nothing.
+    edit->setFocus();
+    Press(Qt::Key_Return);
+    EXPECT_EQ(okClicks.count(), 1);
+    form.SetDefaultButton(nullptr);
+    EXPECT_FALSE(ok->isDefault());
+    other->setFocus();
+    edit->setFocus();
+    Press(Qt::Key_Return);
+    EXPECT_EQ(okClicks.count() + otherClicks.count(), 2);
+}
+
+TEST_F(FormKeys, EscClicksTheCancelButtonAndWithoutOneLeavesTheWindowOpen) {
+    QSignalSpy finished(&form, &QDialog::finished);
+    Press(Qt::Key_Escape);
+    EXPECT_EQ(cancelClicks.count(), 0);
+    EXPECT_EQ(finished.count(), 0);
+    EXPECT_TRUE(form.isVisible());
+
+    form.SetCancelButton(cancel);
+    Press(Qt::Key_Escape);
+    EXPECT_EQ(cancelClicks.count(), 1);
+    EXPECT_EQ(okClicks.count(), 0);
+}
+
+TEST(Form, ModalResultOfAButtonEndsExecWithIt) {
+    TForm form;
+    auto* cancel = new QPushButton(QStringLiteral("Zamknij"), &form);
+    form.SetCancelButton(cancel);
+    form.SetModalResult(cancel, mrCancel);
+    ModalAnswerer answerer;
+    answerer.Then([](QWidget*) { Press(Qt::Key_Escape); });
+    EXPECT_EQ(form.exec(), mrCancel);
+    ASSERT_EQ(answerer.SeenWindows().size(), 1u);
+    EXPECT_TRUE(answerer.SeenWindows()[0].answered);
+}
+
+TEST(Form, IsAPlainWindowUnlessAToolWindowOrKeptOnTop) {
+    TForm form;
+    EXPECT_EQ(form.windowType(), Qt::Window);
+    EXPECT_FALSE(form.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(form.font().pointSize(), 8);
+    form.SetBorderStyle(bsSizeToolWin);
+    form.SetStayOnTop(true);
+    EXPECT_EQ(form.windowType(), Qt::Tool);
+    EXPECT_TRUE(form.windowFlags() & Qt::WindowStaysOnTopHint);
+}
+
+TEST(Form, SizesApplyAtOnceWithinTheMinimum) {
+    TForm form;
+    auto* client = new QWidget(&form);
+    SetAlign(client, alClient);
+    form.SetWidth(341);
+    form.SetHeight(300);
+    form.SetMinHeight(180);
+    form.SetMinWidth(300);
+    form.SetHeight(100);
+    form.SetWidth(200);
+    EXPECT_EQ(form.Height(), 180);
+    EXPECT_EQ(form.Width(), 300);
+    EXPECT_EQ(client->geometry(), QRect(0, 0, 300, 180));
+    form.SetMinHeight(300);
+    EXPECT_EQ(form.MinHeight(), 300);
+    EXPECT_EQ(form.Height(), 180); // a minimum alone does not resize the window
+    form.SetClientHeight(200);
+    EXPECT_EQ(form.Height(), 300);
+    EXPECT_EQ(client->height(), 300);
+
+    // Shown, with its frame: the user cannot make it smaller than the minimum.
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    form.resize(10, 10);
+    EXPECT_EQ(form.Width(), 300);
+    EXPECT_EQ(form.Height(), 300);
+}
+
+TEST(Form, AWindowDesignedAtItsMinimumOpensAtItsDesignSize) {
+    // The main window's design: client area 584 by 642, minimum 600 by 680 with the frame.
+    TForm form;
+    form.SetClientWidth(584);
+    form.SetClientHeight(642);
+    form.SetMinWidth(600);
+    form.SetMinHeight(680);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    EXPECT_EQ(form.ClientWidth(), 584);
+    EXPECT_EQ(form.ClientHeight(), 642);
+    form.resize(100, 100);
+    EXPECT_EQ(form.ClientWidth(), 584);
+    EXPECT_EQ(form.ClientHeight(), 642);
+}
+
+TEST(Form, CentresOnTheMainFormOrElseOnTheScreen) {
+    TForm mainForm;
+    mainForm.move(100, 60);
+    mainForm.SetClientWidth(400);
+    mainForm.SetClientHeight(300);
+    mainForm.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&mainForm));
+
+    TForm form;
+    form.SetClientWidth(200);
+    form.SetClientHeight(100);
+    form.SetPosition(poMainFormCenter);
+    auto centredIn = [&form](const QRect& around) {
+        return QPoint(around.x() + (around.width() - form.Width()) / 2,
+                      around.y() + (around.height() - form.Height()) / 2);
+    };
+    const QPoint onMainForm = centredIn(mainForm.frameGeometry());
+    Application->MainForm = &mainForm;
+    form.show();
+    Application->MainForm = nullptr;
+    EXPECT_EQ(form.pos(), onMainForm);
+    form.hide();
+
+    const QPoint onScreen = centredIn(form.screen()->geometry());
+    form.show();
+    EXPECT_EQ(form.pos(), onScreen);
+}
+
+} // namespace
