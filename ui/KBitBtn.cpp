@@ -1,0 +1,3 @@
+#include "ui/KBitBtn.h"
+
+TKBitBtn::TKBitBtn(QWidget* Owner) : QPushButton(Owner) {}
