@@ -60,11 +60,21 @@ Control* Utworz(QWidget* parent, const char* name, int left, int top, int width,
     return control;
 }
 
+// Labels size themselves to their caption; a right-justified one keeps its right edge.
+void DopasujRozmiar(QLabel* label) {
+    const QSize size = label->sizeHint();
+    const int left = label->alignment() & Qt::AlignRight
+                         ? label->x() + label->width() - size.width()
+                         : label->x();
+    SetBounds(label, left, label->y(), size.width(), size.height());
+}
+
 QLabel* Etykieta(QWidget* parent, const char* name, const QString& caption, int left, int top,
                  int width, int height, Qt::Alignment alignment = Qt::AlignLeft) {
     auto* label = Utworz<QLabel>(parent, name, left, top, width, height);
     label->setText(caption);
     label->setAlignment(alignment | Qt::AlignVCenter);
+    DopasujRozmiar(label);
     return label;
 }
 
@@ -73,12 +83,6 @@ QPushButton* Przycisk(QWidget* parent, const char* name, const QString& caption,
     auto* button = Utworz<QPushButton>(parent, name, left, top, 75, 25);
     button->setText(caption);
     return button;
-}
-
-// A label sizes itself to its caption, keeping its place.
-void UstawPodpis(QLabel* label, const QString& caption) {
-    label->setText(caption);
-    SetBounds(label, label->x(), label->y(), label->sizeHint().width(), label->height());
 }
 
 } // namespace
@@ -198,8 +202,9 @@ void TfrmGlowna::btnLogujClick(QObject*) {
     const QString Serwer = edbSerwer->text();
     const QString Baza = edbBaza->text();
     const QString Wersja = OdczytajWersjeBazy();
-    UstawPodpis(labAktualnaWersja,
-                Format(QStringLiteral("Wersja bazy %s.%s: %s"), {Serwer, Baza, Wersja}));
+    labAktualnaWersja->setText(
+        Format(QStringLiteral("Wersja bazy %s.%s: %s"), {Serwer, Baza, Wersja}));
+    DopasujRozmiar(labAktualnaWersja);
     gbxAktualizacja->setVisible(true);
 }
 

@@ -40,12 +40,20 @@ TEST_F(GlownaTest, LaysTheWindowOutAsDesignedAndFollowsItsHeight) {
         {form->edbSerwer, {104, 24, 121, 21}},        {form->edbHaslo, {104, 96, 121, 21}},
         {form->btnLoguj, {264, 96, 75, 25}},          {form->gbxAktualizacja, {136, 184, 369, 145}},
         {form->btnAktualizuj, {264, 104, 75, 25}},    {form->lstWersje, {8, 40, 121, 561}},
-        {form->pnlAktualizacjaInfo, {1, 1, 582, 20}}, {form->labUzytk, {34, 76, 58, 13}},
+        {form->pnlAktualizacjaInfo, {1, 1, 582, 20}},
     };
     EXPECT_EQ(form->ClientWidth(), 584);
     EXPECT_EQ(form->ClientHeight(), 642);
     for (const Case& c : design)
         EXPECT_EQ(c.widget->geometry(), c.bounds) << c.widget->objectName().toStdString();
+    // Labels fit their captions; the login labels stay right-justified against the fields.
+    for (QLabel* label : {form->labSerwer, form->labBaza, form->labUzytk, form->labHaslo}) {
+        EXPECT_EQ(label->x() + label->width(), 92) << label->text().toStdString();
+        EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()));
+    }
+    EXPECT_EQ(form->labWersje->pos(), QPoint(8, 24));
+    EXPECT_GE(form->labWersje->width(),
+              form->labWersje->fontMetrics().horizontalAdvance(form->labWersje->text()));
 
     form->SetClientWidth(700);
     form->SetClientHeight(742);
