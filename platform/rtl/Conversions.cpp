@@ -2,6 +2,7 @@
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Format.h"
+#include "platform/rtl/FormatSettings.h"
 
 #include <cmath>
 #include <limits>
@@ -84,6 +85,42 @@ int StrToInt(const QString& text) {
     if (const auto value = TryStrToInt(text))
         return *value;
     throw EConvertError(Format(QStringLiteral("'%s' is not a valid integer value"), {text}));
+}
+
+double StrToFloat(const QString& text) {
+    const QString trimmed = Trim(text);
+    QString plain;
+    plain.reserve(trimmed.size());
+    qsizetype i = 0;
+    const qsizetype n = trimmed.size();
+    const auto digits = [&] {
+        const qsizetype start = i;
+        while (i < n && trimmed[i] >= u'0' && trimmed[i] <= u'9')
+            plain += trimmed[i++];
+        return i - start;
+    };
+    if (i < n && (trimmed[i] == u'+' || trimmed[i] == u'-'))
+        plain += trimmed[i++];
+    qsizetype mantissa = digits();
+    if (i < n && trimmed[i] == DecimalSeparator) {
+        plain += u'.';
+        ++i;
+        mantissa += digits();
+    }
+    bool valid = mantissa > 0;
+    if (valid && i < n && (trimmed[i] == u'e' || trimmed[i] == u'E')) {
+        plain += u'e';
+        ++i;
+        if (i < n && (trimmed[i] == u'+' || trimmed[i] == u'-'))
+            plain += trimmed[i++];
+        valid = digits() > 0;
+    }
+    bool converted = false;
+    const double value = valid && i == n ? plain.toDouble(&converted) : 0.0;
+    if (!converted || !std::isfinite(value))
+        throw EConvertError(
+            Format(QStringLiteral("'%s' is not a valid floating point value"), {text}));
+    return value;
 }
 
 QString Trim(const QString& text) {

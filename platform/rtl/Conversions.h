@@ -11,6 +11,12 @@
 // "'%s' is not a valid integer value".
 int StrToInt(const QString& text);
 
+// Reads a floating-point number written with the locale's DecimalSeparator: blanks around it, an
+// optional sign, digits with at most one separator, an optional exponent ("1,5E3"). Anything
+// else, or a value beyond the range of a double, raises EConvertError
+// "'%s' is not a valid floating point value".
+double StrToFloat(const QString& text);
+
 // Removes the characters at or below the blank (codes 0-32) from both ends.
 QString Trim(const QString& text);
 QByteArrayView Trim(QByteArrayView text);

@@ -1,6 +1,7 @@
 #include "platform/rtl/Conversions.h"
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FormatSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -78,6 +79,62 @@ TEST(Variants, NullGivesEmptyTextAndFailsAsInteger) {
                 QString("Could not convert variant of type (%1) into type (Integer)").arg(c.type));
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+class StrToFloatTest : public ::testing::TestWithParam<QChar> {
+protected:
+    void SetUp() override { DecimalSeparator = GetParam(); }
+    void TearDown() override { DecimalSeparator = saved_; }
+    // The test texts use "#" for the separator.
+    static QString Text(const char* text) {
+        return QString::fromLatin1(text).replace(u'#', GetParam());
+    }
+
+private:
+    QChar saved_ = DecimalSeparator;
+};
+
+TEST_P(StrToFloatTest, ReadsTheLocaleSeparatorSignAndExponent) {
+    struct Case {
+        const char* text;
+        double value;
+    } const cases[] = {
+        {"1#5", 1.5},   {" -0#25 ", -0.25}, {"+3", 3.0},
+        {"#5", 0.5},    {"7#", 7.0},        {"1#5E3", 1500.0},
+        {"2e-2", 0.02}, {"0", 0.0},         {"12345678901234567890", 12345678901234567890.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_DOUBLE_EQ(StrToFloat(Text(c.text)), c.value);
+    }
+}
+
+TEST_P(StrToFloatTest, RefusesWhatIsNoNumber) {
+    const char* const texts[] = {"",    " ",   "-",   "#",     "1#2#3", "1e",
+                                 "1e+", "abc", "1 5", "1e400", "1#5x",  "--1"};
+    for (const char* text : texts) {
+        SCOPED_TRACE(text);
+        try {
+            StrToFloat(Text(text));
+            ADD_FAILURE() << "no error";
+        } catch (const EConvertError& e) {
+            EXPECT_EQ(e.Message(), "'" + Text(text) + "' is not a valid floating point value");
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Separators, StrToFloatTest, ::testing::Values(QChar(u','), QChar(u'.')));
+
+TEST(StrToFloat, RefusesTheOtherSeparator) {
+    const QChar saved = DecimalSeparator;
+    DecimalSeparator = u',';
+    EXPECT_THROW(StrToFloat("1.5"), EConvertError);
+    EXPECT_THROW(StrToFloat("1,000.5"), EConvertError);
+    DecimalSeparator = saved;
 }
 
 } // namespace
