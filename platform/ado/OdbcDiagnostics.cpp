@@ -35,16 +35,36 @@ std::vector<TRecord> ReadRecords(const TOdbcHandle& handle) {
     }
 }
 
+bool IsInformational(const TRecord& record) {
+    return record.sqlState.startsWith(QStringLiteral("01"));
+}
+
+// SQL Server follows the cause of a refused login (4060, a database that does not exist) with
+// its generic 18456 "Login failed for user"; FreeTDS ranks the records by severity, which puts
+// the generic one first. The cause is what the user needs to read.
+constexpr int kLoginFailed = 18456;
+
+const TRecord* LoginFailureCause(const std::vector<TRecord>& records) {
+    for (const TRecord& record : records)
+        if (!IsInformational(record) && record.nativeError != 0 &&
+            record.nativeError != kLoginFailed)
+            return &record;
+    return nullptr;
+}
+
 EOleException Failure(const std::vector<TRecord>& records, const QString& driver) {
     if (records.empty())
         return EOleException(QStringLiteral("The ODBC call failed without a diagnostic record"), 0,
                              driver, QString(), 0);
     const TRecord* error = &records.front();
     for (const TRecord& record : records)
-        if (!record.sqlState.startsWith(QStringLiteral("01"))) {
+        if (!IsInformational(record)) {
             error = &record;
             break;
         }
+    if (error->nativeError == kLoginFailed)
+        if (const TRecord* cause = LoginFailureCause(records))
+            error = cause;
     TOdbcMessage message = SplitOdbcMessage(error->message);
     return EOleException(message.Text, error->nativeError,
                          message.Component.isEmpty() ? driver : message.Component, QString(), 0,

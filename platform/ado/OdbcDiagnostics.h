@@ -19,7 +19,8 @@ struct TOdbcMessage {
 TOdbcMessage SplitOdbcMessage(const QString& message);
 
 // The diagnostics that the calls on one statement or connection leave, read after every call
-// (the next call clears them). A call that returns SQL_ERROR fails with its first error record;
+// (the next call clears them). A call that returns SQL_ERROR fails with its first error record,
+// or for a refused login with the server's cause beside the generic "Login failed" (18456);
 // informational records (PRINT, SQLSTATE 01xxx) are no failures.
 class TOdbcDiagnostics {
 public:

@@ -1,24 +1,15 @@
 #include "platform/ado/ADODB.h"
 
 #include "platform/ado/ConnectionString.h"
-#include "platform/ado/OdbcConnectionString.h"
 #include "platform/rtl/Exceptions.h"
 
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <chrono>
 #include <clocale>
 #include <functional>
 #include <memory>
-#include <thread>
 
 namespace {
 
@@ -207,112 +198,6 @@ TEST_F(SqliteOdbc, Windows1250TextReachesTheDriverAsTheSameLetters) {
     EXPECT_EQ(Value(*connection_, "SELECT s FROM t").toString(), QString("ąęłóśźżćń ĄĘŁÓŚŹŻĆŃ"));
     // Stored as U+0105 (UTF-8 C4 85), not as some byte of the code page.
     EXPECT_EQ(Value(*connection_, "SELECT hex(substr(s, 1, 1)) FROM t").toString(), "C485");
-}
-
-// The connection string of the FreeTDS driver as the program's would map onto it, however the
-// machine's drivers are registered.
-QString FreeTdsConnectionString(int port) {
-    const QString program =
-        QString("Provider=SQLOLEDB.1;Password=pw;Persist Security Info=True;User ID=sa;"
-                "Initial Catalog=qen;Data Source=127.0.0.1,%1;OLE DB Services=-2;"
-                "Application Name=U:admin")
-            .arg(port);
-    return "Provider=MSDASQL;" +
-           ToOdbcConnectionString(ParseConnectionString(program), {"FreeTDS"}).Text;
-}
-
-int BoundPort(int socket) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (bind(socket, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-        return 0;
-    return ntohs(address.sin_port);
-}
-
-// A local port that accepts one connection and never answers; it then listens no more, so a
-// second attempt is refused. It hangs up when the client does, or after a deadline, so that a
-// client without a login time-out cannot hang the test.
-class SilentServer {
-public:
-    SilentServer() : listener_(::socket(AF_INET, SOCK_STREAM, 0)), port_(BoundPort(listener_)) {
-        if (port_ != 0 && listen(listener_, 1) == 0)
-            thread_ = std::thread([this] { Serve(); });
-        else
-            close(listener_);
-    }
-    ~SilentServer() {
-        if (thread_.joinable())
-            thread_.join();
-    }
-    SilentServer(const SilentServer&) = delete;
-    SilentServer& operator=(const SilentServer&) = delete;
-
-    int Port() const { return thread_.joinable() ? port_ : 0; }
-
-private:
-    void Serve() {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        const auto wait = [&](int fd) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
-            pollfd ready{fd, POLLIN, 0};
-            return left.count() > 0 && poll(&ready, 1, int(left.count())) > 0;
-        };
-        const int client = wait(listener_) ? accept(listener_, nullptr, nullptr) : -1;
-        close(listener_);
-        if (client < 0)
-            return;
-        char ignored[4096];
-        while (wait(client) && recv(client, ignored, sizeof ignored, 0) > 0) {
-        }
-        close(client);
-    }
-
-    int listener_;
-    int port_;
-    std::thread thread_;
-};
-
-TEST(FreeTdsOdbc, ALoginWhereNothingListensFailsWithTheDriversError) {
-    // A bound port that does not listen refuses every connection.
-    const int closed = ::socket(AF_INET, SOCK_STREAM, 0);
-    const int port = BoundPort(closed);
-    ASSERT_NE(port, 0);
-    TADOConnection connection;
-    connection.LoginPrompt = false;
-    connection.ConnectionString = FreeTdsConnectionString(port);
-    try {
-        connection.Open();
-        FAIL() << "no error";
-    } catch (const EOleException& e) {
-        EXPECT_EQ(e.Message(),
-                  "Unable to connect: Adaptive Server is unavailable or does not exist");
-        EXPECT_EQ(e.ErrorCode(), 20009);
-        EXPECT_EQ(e.Source(), "SQL Server");
-        EXPECT_EQ(e.SqlState(), "08S01");
-    }
-    EXPECT_FALSE(connection.Connected());
-    close(closed);
-}
-
-TEST(FreeTdsOdbc, ALoginToAServerThatNeverAnswersEndsWithTheLoginTimeOut) {
-    SilentServer server;
-    ASSERT_NE(server.Port(), 0);
-    TADOConnection connection;
-    connection.LoginPrompt = false;
-    connection.ConnectionTimeout = 1;
-    connection.ConnectionString = FreeTdsConnectionString(server.Port());
-    try {
-        connection.Open();
-        FAIL() << "no error";
-    } catch (const EOleException& e) {
-        EXPECT_EQ(e.Message(), "Timeout expired");
-        EXPECT_EQ(e.SqlState(), "HYT00");
-    }
-    EXPECT_FALSE(connection.Connected());
 }
 
 } // namespace
