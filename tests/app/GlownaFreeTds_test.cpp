@@ -1,0 +1,182 @@
+#include "app/Glowna.h"
+
+#include "engine/ConnectionString.h"
+#include "engine/Komunikat.h"
+#include "platform/ado/ConnectionString.h"
+#include "platform/ado/OdbcConnectionString.h"
+#include "platform/gui/Application.h"
+#include "platform/gui/ExtCtrls.h"
+#include "platform/rtl/StringList.h"
+#include "tests/support/ModalAnswerer.h"
+#include "tests/support/tds/TdsServer.h"
+#include "ui/Komunikat.h"
+
+#include <gtest/gtest.h>
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <algorithm>
+#include <memory>
+
+// The main window's login and update command on the program's own road to the server: unixODBC
+// and the FreeTDS driver, against the scripted TDS server.
+
+namespace {
+
+const QString kVersionQuery =
+    QStringLiteral("select wartosc from konfig_qz where nazwa = 'ZURQZ_WERSJA'");
+const QString kServerVersionQuery = QStringLiteral("SELECT dbo.fn_WERSJA_MS_SQL()");
+const QString kMarkTable =
+    "IF OBJECT_ID(N'tempdb.dbo.#WA_OPCJE_TMP', N'U') IS NOT NULL TRUNCATE TABLE #WA_OPCJE_TMP "
+    "ELSE CREATE TABLE #WA_OPCJE_TMP( NAZWA    VARCHAR(50)    NOT NULL PRIMARY KEY, WARTOSC  "
+    "VARCHAR(8000)  NOT NULL)";
+const QString kMarkRow =
+    "INSERT INTO #WA_OPCJE_TMP(NAZWA, WARTOSC) VALUES('Qen_AKTUALIZACJA', 'T')";
+
+class GlownaFreeTds : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const QString program = UtworzConnectionString("srv", "db", "sa", "", "admin");
+        if (ToOdbcConnectionString(ParseConnectionString(program), InstalledOdbcDrivers()).Driver !=
+            "FreeTDS")
+            GTEST_SKIP() << "the program would take another SQL Server driver here";
+        UstawOknoKomunikatu(PokazKomunikat); // as the program does at start
+        server.Databases({"qen"});
+        server.On(kVersionQuery, {TdsServer::Rows({{"wartosc", "nvarchar"}}, {{"24.1.4.0"}})});
+        server.On(kServerVersionQuery, {TdsServer::Rows({{"", "int"}}, {{2019}})});
+        form = std::make_unique<TfrmGlowna>();
+        form->show();
+    }
+    void TearDown() override {
+        form.reset();
+        UstawOknoKomunikatu(nullptr);
+    }
+
+    void Login(const QString& database = "qen") {
+        form->edbSerwer->setText(server.DataSource());
+        form->edbBaza->setText(database);
+        form->edbHaslo->setText("pw");
+        form->btnLoguj->click();
+    }
+    // Logs in and runs the update command, answering its confirmation with Yes.
+    void Update() {
+        Login();
+        answerer.Click(QMessageBox::Yes);
+        form->btnAktualizuj->click();
+    }
+    // The batches of the carried script of 24.2.2.0.
+    int ScriptBatches() {
+        TStringList lines;
+        form->WczytajSkrypt("qen_24_2_2_0", lines);
+        int separators = 0;
+        for (int i = 0; i < lines.Count(); ++i)
+            if (lines[i].toByteArray().trimmed().toUpper() == "GO")
+                ++separators;
+        return separators;
+    }
+
+    TApplication application;
+    TdsServer server;
+    std::unique_ptr<TfrmGlowna> form;
+    ModalAnswerer answerer;
+};
+
+TEST_F(GlownaFreeTds, TheLoginShowsTheVersionTheServerAnswers) {
+    Login();
+    EXPECT_TRUE(answerer.SeenWindows().empty());
+    EXPECT_TRUE(form->gbxAktualizacja->isVisible());
+    EXPECT_EQ(form->labAktualnaWersja->text(),
+              "Wersja bazy " + server.DataSource() + ".qen: 24.1.4.0");
+    const auto events = server.Events();
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events[0].value("user").toString(), "sa");
+    EXPECT_EQ(events[0].value("password").toString(), "pw");
+    EXPECT_EQ(events[0].value("application").toString(), "U:admin");
+    EXPECT_EQ(server.Log(), (QStringList{"login sa qen", "batch " + kVersionQuery}));
+}
+
+TEST_F(GlownaFreeTds, ARefusedLoginShowsTheServersMessage) {
+    struct Case {
+        const char* what;
+        const char* login;
+        QString database;
+        QString shown;
+    } const cases[] = {
+        {"login refused", "refuse", "qen", "Login failed for user 'sa'."},
+        {"unknown database", "accept", "inna",
+         "Cannot open database \"inna\" requested by the login. The login failed."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        server.Login(c.login);
+        const std::size_t seen = answerer.SeenWindows().size();
+        Login(c.database);
+        ASSERT_EQ(answerer.SeenWindows().size(), seen + 1);
+        EXPECT_EQ(answerer.SeenWindows().back().text, c.shown);
+        EXPECT_EQ(answerer.SeenWindows().back().icon, QMessageBox::Critical);
+        EXPECT_FALSE(form->gbxAktualizacja->isVisible());
+        EXPECT_FALSE(form->Conn.Connected());
+    }
+}
+
+TEST_F(GlownaFreeTds, AnUpdateRunSendsTheScriptInOneCommittedTransaction) {
+    const int batches = ScriptBatches();
+    Update();
+    ASSERT_EQ(answerer.SeenWindows().size(), 2u);
+    EXPECT_EQ(answerer.SeenWindows()[0].text,
+              "Wykonać aktualizację bazy " + server.DataSource() + ".qen do wersji 24.2.2.0 ?");
+    EXPECT_EQ(answerer.SeenWindows()[1].text, "Zakończono aktualizację.");
+
+    const QStringList log = server.Log();
+    ASSERT_EQ(log.size(), 6 + 1 + batches + 2);
+    EXPECT_EQ(log.mid(0, 7),
+              (QStringList{"login sa qen", "batch " + kVersionQuery, "batch " + kVersionQuery,
+                           "batch " + kMarkTable, "batch " + kMarkRow,
+                           "batch " + kServerVersionQuery, "begin T1"}));
+    const QStringList script = log.mid(7, batches);
+    EXPECT_TRUE(std::all_of(script.cbegin(), script.cend(),
+                            [](const QString& line) { return line.startsWith("batch[T1] \r\n"); }));
+    // Windows-1250 script text arrives as the same letters; markers are replaced.
+    EXPECT_TRUE(script.first().contains(
+        "-- Skrypt działa tylko na bazie w wersji poprzedniej albo własnej (ponowne wykonanie)."));
+    EXPECT_EQ(script
+                  .filter("CREATE FUNCTION dbo.fn_WERSJA_MS_SQL()\r\nRETURNS INT\r\nWITH "
+                          "ENCRYPTION\r\nAS")
+                  .size(),
+              1);
+    EXPECT_TRUE(script.last().contains("SET wartosc = '24.2.2.0'"));
+    // FreeTDS's commit opens the next transaction at once; autocommit's return ends it, empty.
+    EXPECT_EQ(log.mid(7 + batches), (QStringList{"commit T1, begin T2", "rollback T2"}));
+}
+
+TEST_F(GlownaFreeTds, AFailingBatchRollsTheVersionBackAndShowsTheServersError) {
+    server.OnContaining(
+        "CREATE FUNCTION dbo.fn_WERSJA_MS_SQL()",
+        {TdsServer::Error(2714,
+                          "There is already an object named 'fn_WERSJA_MS_SQL' in the "
+                          "database.",
+                          16, 6, 1)});
+    Update();
+    const auto& shown = answerer.SeenWindows();
+    ASSERT_EQ(shown.size(), 3u); // confirmation, message window, error display
+    EXPECT_EQ(shown[1].className, "TfrmKomunikat");
+    EXPECT_TRUE(shown[2].text.startsWith(
+        "Błąd aktualizacji bazy do wersji 24.2.2.0 podczas wykonywania operacji "))
+        << shown[2].text.toStdString();
+    EXPECT_TRUE(shown[2].text.endsWith(
+        "):\r\nThere is already an object named 'fn_WERSJA_MS_SQL' in the database."));
+    EXPECT_EQ(form->pnlAktualizacjaInfo->Caption(),
+              "Aktualizacja bazy do wersji 24.2.2.0 przerwana z powodu błędu.");
+
+    const QStringList log = server.Log();
+    ASSERT_GE(log.size(), 3);
+    EXPECT_TRUE(log[log.size() - 3].contains("CREATE FUNCTION dbo.fn_WERSJA_MS_SQL()"));
+    EXPECT_EQ(log.mid(log.size() - 2), (QStringList{"rollback T1, begin T2", "rollback T2"}));
+    EXPECT_TRUE(log.filter("commit").isEmpty());
+    EXPECT_TRUE(form->btnAktualizuj->isVisibleTo(form.get()));
+}
+
+} // namespace
