@@ -3,12 +3,19 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/FormatSettings.h"
+#include "platform/rtl/Variant.h"
 
 #include <cmath>
 #include <limits>
 #include <optional>
 
 namespace {
+
+[[noreturn]] void CastError(const QVariant& value) {
+    VarCastError(value, QStringLiteral("Integer"));
+}
+
+} // namespace
 
 std::optional<int> TryStrToInt(const QString& text) {
     qsizetype i = 0;
@@ -53,41 +60,13 @@ std::optional<int> TryStrToInt(const QString& text) {
     return int(value);
 }
 
-QString VariantTypeName(const QVariant& value) {
-    if (VarIsNull(value))
-        return QStringLiteral("Null");
-    switch (value.typeId()) {
-    case QMetaType::QString:
-    case QMetaType::QByteArray:
-        return QStringLiteral("String");
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return QStringLiteral("Double");
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-        return QStringLiteral("Int64");
-    case QMetaType::Bool:
-        return QStringLiteral("Boolean");
-    default:
-        return QString::fromUtf8(value.typeName());
-    }
-}
-
-[[noreturn]] void CastError(const QVariant& value) {
-    throw EVariantTypeCastError(
-        Format(QStringLiteral("Could not convert variant of type (%s) into type (%s)"),
-               {VariantTypeName(value), QStringLiteral("Integer")}));
-}
-
-} // namespace
-
 int StrToInt(const QString& text) {
     if (const auto value = TryStrToInt(text))
         return *value;
     throw EConvertError(Format(QStringLiteral("'%s' is not a valid integer value"), {text}));
 }
 
-double StrToFloat(const QString& text) {
+std::optional<double> TryStrToFloat(const QString& text) {
     const QString trimmed = Trim(text);
     QString plain;
     plain.reserve(trimmed.size());
@@ -118,9 +97,32 @@ double StrToFloat(const QString& text) {
     bool converted = false;
     const double value = valid && i == n ? plain.toDouble(&converted) : 0.0;
     if (!converted || !std::isfinite(value))
-        throw EConvertError(
-            Format(QStringLiteral("'%s' is not a valid floating point value"), {text}));
+        return std::nullopt;
     return value;
+}
+
+double StrToFloat(const QString& text) {
+    if (const auto value = TryStrToFloat(text))
+        return *value;
+    throw EConvertError(Format(QStringLiteral("'%s' is not a valid floating point value"), {text}));
+}
+
+QString FloatToStr(double value) {
+    // Fifteen significant digits as "%g" writes them, with the locale's separator and the
+    // exponent written "E-5" or "E20".
+    QString text = QString::number(value, 'g', 15);
+    const qsizetype e = text.indexOf(u'e');
+    if (e >= 0) {
+        QString exponent = text.mid(e + 1);
+        const bool negative = exponent.startsWith(u'-');
+        exponent.remove(0, 1);
+        while (exponent.size() > 1 && exponent.startsWith(u'0'))
+            exponent.remove(0, 1);
+        text = text.left(e) + u'E' + (negative ? QStringLiteral("-") : QString()) + exponent;
+    }
+    if (text == QLatin1String("-0"))
+        text = QStringLiteral("0");
+    return text.replace(u'.', DecimalSeparator);
 }
 
 QString Trim(const QString& text) {

@@ -127,6 +127,22 @@ TEST_P(StrToFloatTest, RefusesWhatIsNoNumber) {
     }
 }
 
+TEST_P(StrToFloatTest, FloatToStrWritesTheShortestFormWithTheSeparator) {
+    struct Case {
+        double value;
+        const char* text;
+    } const cases[] = {
+        {1.5, "1#5"},       {-0.25, "-0#25"},
+        {3.0, "3"},         {0.0, "0"},
+        {-0.0, "0"},        {0.1 + 0.2, "0#3"},
+        {1e20, "1E20"},     {1e-5, "1E-5"},
+        {0.0001, "0#0001"}, {123456789012345.0, "123456789012345"},
+        {2.5e-7, "2#5E-7"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FloatToStr(c.value), Text(c.text)) << c.text;
+}
+
 INSTANTIATE_TEST_SUITE_P(Separators, StrToFloatTest, ::testing::Values(QChar(u','), QChar(u'.')));
 
 TEST(StrToFloat, RefusesTheOtherSeparator) {
