@@ -81,6 +81,20 @@ void TComponent::SetDesigning(bool designing) {
         state_.Exclude(csDesigning);
 }
 
+bool TComponent::ExecuteAction(TBasicAction* action) {
+    if (!action || !action->HandlesTarget(this))
+        return false;
+    action->ExecuteTarget(this);
+    return true;
+}
+
+bool TComponent::UpdateAction(TBasicAction* action) {
+    if (!action || !action->HandlesTarget(this))
+        return false;
+    action->UpdateTarget(this);
+    return true;
+}
+
 void TComponent::Notification(TComponent* component, TOperation operation) {
     if (operation == opRemove)
         Erase(freeNotifies_, component);

@@ -13,6 +13,8 @@
 
 enum TOperation { opInsert, opRemove };
 
+class TBasicAction;
+
 enum TComponentStateItem : unsigned { csLoading = 1, csDesigning = 2, csDestroying = 4 };
 
 class TComponentState {
@@ -55,6 +57,11 @@ public:
 
     void SetDesigning(bool designing);
 
+    // An action aimed at this component: executes, or updates, it here when the action handles
+    // this component as its target. True when it did.
+    virtual bool ExecuteAction(TBasicAction* action);
+    virtual bool UpdateAction(TBasicAction* action);
+
 protected:
     // Another component was inserted into, or is being removed from, this one's owner, or a
     // component this one asked free notification of is being freed. Overrides call the inherited
@@ -76,4 +83,15 @@ private:
     std::vector<TComponent*> components_;
     std::vector<TComponent*> freeNotifies_;
     bool removalSent_ = false;
+};
+
+// An action: a command that knows which components it can act on (its targets), runs on one of
+// them, and brings its own state (enabled, checked) up to date from one of them.
+class TBasicAction : public TComponent {
+public:
+    using TComponent::TComponent;
+
+    virtual bool HandlesTarget(TComponent* target) = 0;
+    virtual void ExecuteTarget(TComponent* target) = 0;
+    virtual void UpdateTarget(TComponent* target) = 0;
 };

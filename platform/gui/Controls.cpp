@@ -266,3 +266,7 @@ void ResizeNow(QWidget* widget, const QSize& size) {
     if (!widget->isVisible())
         DeliverPendingResize(widget);
 }
+
+bool CanFocus(const QWidget* control) {
+    return control->isVisible() && control->isEnabled();
+}

@@ -38,3 +38,7 @@ TAnchors Anchors(const QWidget* control);
 
 // Resizes a widget and delivers the resize events at once, to it and to its hidden children.
 void ResizeNow(QWidget* widget, const QSize& size);
+
+// Whether the control can take the keyboard focus now: it and every parent up to its window are
+// shown and enabled.
+bool CanFocus(const QWidget* control);

@@ -124,4 +124,30 @@ TEST(TComponentTest, AWidgetComponentIsFreedOnceByWhicheverGoesFirst) {
     }
 }
 
+// An action that acts on one component only and counts what it was asked to do.
+class CountingAction : public TBasicAction {
+public:
+    explicit CountingAction(TComponent* target) : target_(target) {}
+    bool HandlesTarget(TComponent* target) override { return target == target_; }
+    void ExecuteTarget(TComponent*) override { ++executed; }
+    void UpdateTarget(TComponent*) override { ++updated; }
+    int executed = 0;
+    int updated = 0;
+
+private:
+    TComponent* target_;
+};
+
+TEST(TComponentTest, AnActionRunsOnlyOnATargetItHandles) {
+    Recorder target;
+    Recorder other;
+    CountingAction action(&target);
+    EXPECT_TRUE(target.ExecuteAction(&action));
+    EXPECT_TRUE(target.UpdateAction(&action));
+    EXPECT_FALSE(other.ExecuteAction(&action));
+    EXPECT_FALSE(other.UpdateAction(&action));
+    EXPECT_EQ(action.executed, 1);
+    EXPECT_EQ(action.updated, 1);
+}
+
 } // namespace
