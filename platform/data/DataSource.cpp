@@ -1,0 +1,92 @@
+#include "platform/data/DataSource.h"
+
+#include "platform/data/DBConsts.h"
+#include "platform/data/DataLink.h"
+#include "platform/data/DataSet.h"
+
+#include <algorithm>
+
+TDataSource::TDataSource(TComponent* owner) : TComponent(owner) {}
+
+TDataSource::~TDataSource() {
+    Destroying();
+    SetDataSet(nullptr);
+    while (!dataLinks_.empty())
+        RemoveDataLink(dataLinks_.back());
+}
+
+void TDataSource::SetDataSet(TDataSet* dataSet) {
+    if (dataSet == dataSet_)
+        return;
+    if (IsLinkedTo(dataSet))
+        DatabaseError(SCircularDataLink, this);
+    if (dataSet_)
+        dataSet_->RemoveDataSource(this);
+    if (dataSet)
+        dataSet->AddDataSource(this);
+}
+
+void TDataSource::SetEnabled(bool enabled) {
+    enabled_ = enabled;
+    UpdateState();
+}
+
+void TDataSource::Edit() {
+    if (autoEdit_ && state_ == dsBrowse)
+        dataSet_->Edit();
+}
+
+bool TDataSource::IsLinkedTo(const TDataSet* dataSet) const {
+    while (dataSet) {
+        const TDataSource* master = dataSet->MasterSource();
+        if (!master)
+            break;
+        if (master == this)
+            return true;
+        dataSet = master->DataSet();
+    }
+    return false;
+}
+
+void TDataSource::AddDataLink(TDataLink* dataLink) {
+    dataLinks_.push_back(dataLink);
+    dataLink->dataSource_ = this;
+    dataLink->UpdateState();
+}
+
+void TDataSource::RemoveDataLink(TDataLink* dataLink) {
+    dataLink->dataSource_ = nullptr;
+    dataLinks_.erase(std::remove(dataLinks_.begin(), dataLinks_.end(), dataLink), dataLinks_.end());
+    dataLink->UpdateState();
+}
+
+void TDataSource::DataEvent(TDataEvent event, const TDataEventInfo& info) {
+    if (event == deUpdateState)
+        UpdateState();
+    else if (state_ != dsInactive)
+        NotifyDataLinks(event, info);
+}
+
+void TDataSource::NotifyDataLinks(TDataEvent event, const TDataEventInfo& info) {
+    // A link may leave, or be freed, while another one is told.
+    const std::vector<TDataLink*> links = dataLinks_;
+    for (const bool visual : {false, true}) {
+        for (auto it = links.rbegin(); it != links.rend(); ++it) {
+            TDataLink* link = *it;
+            if (std::find(dataLinks_.begin(), dataLinks_.end(), link) != dataLinks_.end() &&
+                link->VisualControl() == visual)
+                link->DataEvent(event, info);
+        }
+    }
+}
+
+void TDataSource::UpdateState() {
+    SetState(enabled_ && dataSet_ ? dataSet_->state_ : dsInactive);
+}
+
+void TDataSource::SetState(TDataSetState state) {
+    if (state == state_)
+        return;
+    state_ = state;
+    NotifyDataLinks(deUpdateState, {});
+}

@@ -1,0 +1,108 @@
+#include "platform/data/FieldDataLink.h"
+
+#include "platform/data/DataSource.h"
+#include "platform/data/MemoryDataSet.h"
+#include "platform/rtl/Exceptions.h"
+
+#include <QTest>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+class Control : public QWidget, public TComponent {};
+
+// A radio-group-like control bound to NAZWA through the platform's field link.
+class FieldDataLinkTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        data.FieldDefs().Add("ID", ftInteger);
+        data.FieldDefs().Add("NAZWA", ftString);
+        data.Open();
+        data.AppendRecord({1, QString("a")});
+        data.AppendRecord({2, QString("b")});
+        data.First();
+        source.SetDataSet(&data);
+        control.SetName("Grupa");
+        link.SetControl(&control);
+        link.OnDataChange = [this](TDataLink*) {
+            log +=
+                "data:" + (link.Field() ? link.Field()->Text() : QString("-")).toStdString() + " ";
+        };
+        link.OnEditingChange = [this](TDataLink*) { log += "editing "; };
+        link.OnUpdateData = [this](TDataLink*) { link.Field()->SetText("written"); };
+        link.SetDataSource(&source);
+        link.SetFieldName("NAZWA");
+    }
+
+    std::string Take() {
+        std::string taken = log;
+        log.clear();
+        return taken;
+    }
+
+    std::string log;
+    TMemoryDataSet data;
+    TDataSource source;
+    Control control;
+    TFieldDataLink link;
+};
+
+TEST_F(FieldDataLinkTest, FollowsTheFieldAndWritesItBack) {
+    EXPECT_EQ(Take(), "data:a ");
+    EXPECT_TRUE(link.Edit());
+    EXPECT_EQ(Take(), "editing data:a ");
+    link.Modified();
+    data.Post();
+    EXPECT_EQ(data.FieldByName("NAZWA")->Text(), "written");
+    EXPECT_FALSE(link.IsModified());
+    EXPECT_EQ(Take(), "editing data:written ");
+    data.Next();
+    EXPECT_EQ(Take(), "data:b ");
+    link.SetReadOnly(true);
+    EXPECT_FALSE(link.Edit());
+    EXPECT_EQ(data.State(), dsBrowse);
+}
+
+TEST_F(FieldDataLinkTest, EveryLookUpNotifiesAndAFailedOneUnbinds) {
+    Take();
+    data.FieldByName("NAZWA")->SetDisplayWidth(5);
+    EXPECT_EQ(Take(), "data:a ");
+    try {
+        link.SetFieldName("BRAK");
+        ADD_FAILURE();
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), "Grupa: Field 'BRAK' not found");
+    }
+    EXPECT_EQ(link.Field(), nullptr);
+    EXPECT_EQ(Take(), "");
+}
+
+TEST_F(FieldDataLinkTest, FollowsTheDisabledStateNotification) {
+    Take();
+    data.DisableControls();
+    data.Close();
+    EXPECT_EQ(link.Field(), nullptr);
+    EXPECT_EQ(Take(), "");
+    data.Open();
+    ASSERT_NE(link.Field(), nullptr);
+    EXPECT_EQ(link.Field(), data.FieldByName("NAZWA"));
+    EXPECT_EQ(Take(), "data:a ");
+    data.EnableControls();
+    EXPECT_EQ(Take(), "data:a ");
+}
+
+TEST_F(FieldDataLinkTest, FocusesItsControlWhenItCan) {
+    control.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&control));
+    control.activateWindow();
+    data.FieldByName("ID")->FocusControl();
+    EXPECT_NE(QApplication::focusWidget(), &control);
+    data.FieldByName("NAZWA")->FocusControl();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == &control; }));
+}
+
+} // namespace

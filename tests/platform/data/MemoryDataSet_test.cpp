@@ -1,0 +1,458 @@
+#include "platform/data/MemoryDataSet.h"
+
+#include "platform/data/DataSource.h"
+#include "platform/rtl/Exceptions.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+namespace {
+
+// Five goods, ID 1 to 5, named T1 to T5, priced 1.5 times their ID.
+class MemoryDataSetTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        data.SetName("Towary");
+        data.FieldDefs().Add("ID", ftInteger);
+        data.FieldDefs().Add("NAZWA", ftString, 10);
+        data.FieldDefs().Add("CENA", ftFloat);
+        data.Open();
+        for (int id = 1; id <= 5; ++id)
+            data.AppendRecord({id, QString("T%1").arg(id), id * 1.5});
+        data.First();
+    }
+
+    int Id() const { return data.FieldByName("ID")->Value().toInt(); }
+    TField& Name() const { return *data.FieldByName("NAZWA"); }
+    // The message of the EDatabaseError that `action` raises.
+    static QString ErrorOf(const std::function<void()>& action) {
+        try {
+            action();
+        } catch (const EDatabaseError& e) {
+            return e.Message();
+        }
+        return QStringLiteral("no error");
+    }
+
+    TMemoryDataSet data;
+};
+
+TEST_F(MemoryDataSetTest, MovesStopAtBothEndsAndSetBofAndEof) {
+    struct Step {
+        const char* name;
+        std::function<int(TDataSet&)> move;
+        int moved;
+        int id;
+        bool bof;
+        bool eof;
+    } const steps[] = {
+        {"next", [](TDataSet& d) { return d.MoveBy(1); }, 1, 2, false, false},
+        {"prior", [](TDataSet& d) { return d.MoveBy(-1); }, -1, 1, false, false},
+        {"prior at the first", [](TDataSet& d) { return d.MoveBy(-1); }, 0, 1, true, false},
+        {"prior at bof", [](TDataSet& d) { return d.MoveBy(-1); }, 0, 1, true, false},
+        {"last", [](TDataSet& d) { return d.Last(), 0; }, 0, 5, false, true},
+        {"next at eof", [](TDataSet& d) { return d.MoveBy(1); }, 0, 5, false, true},
+        {"back", [](TDataSet& d) { return d.MoveBy(-1); }, -1, 4, false, false},
+        {"onto the last", [](TDataSet& d) { return d.MoveBy(1); }, 1, 5, false, false},
+        {"past the last", [](TDataSet& d) { return d.MoveBy(1); }, 0, 5, false, true},
+        {"far back", [](TDataSet& d) { return d.MoveBy(-10); }, -4, 1, true, false},
+        {"by two", [](TDataSet& d) { return d.MoveBy(2); }, 2, 3, false, false},
+        {"far on", [](TDataSet& d) { return d.MoveBy(10); }, 2, 5, false, true},
+        {"first", [](TDataSet& d) { return d.First(), 0; }, 0, 1, true, false},
+    };
+    EXPECT_TRUE(data.Bof());
+    EXPECT_EQ(data.RecordCount(), 5);
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        EXPECT_EQ(step.move(data), step.moved);
+        EXPECT_EQ(Id(), step.id);
+        EXPECT_EQ(data.Bof(), step.bof);
+        EXPECT_EQ(data.Eof(), step.eof);
+    }
+}
+
+TEST_F(MemoryDataSetTest, AnEmptyDatasetIsAtBothEnds) {
+    TMemoryDataSet empty;
+    empty.FieldDefs().Add("ID", ftInteger);
+    empty.Open();
+    EXPECT_TRUE(empty.Bof());
+    EXPECT_TRUE(empty.Eof());
+    EXPECT_EQ(empty.MoveBy(1), 0);
+    empty.Last();
+    EXPECT_TRUE(empty.Bof());
+    EXPECT_TRUE(empty.FieldByName("ID")->IsNull());
+    EXPECT_EQ(ErrorOf([&] { empty.Delete(); }),
+              "Cannot perform this operation on an empty dataset");
+    empty.Edit();
+    EXPECT_EQ(empty.State(), dsInsert);
+}
+
+TEST_F(MemoryDataSetTest, EditInsertAppendPostCancelAndDelete) {
+    data.Next();
+    data.Edit();
+    EXPECT_EQ(data.State(), dsEdit);
+    Name().SetText("Zmiana");
+    EXPECT_TRUE(data.Modified());
+    data.Cancel();
+    EXPECT_EQ(data.State(), dsBrowse);
+    EXPECT_EQ(Name().Text(), "T2");
+
+    data.Edit();
+    Name().SetText("Zmiana");
+    data.Post();
+    EXPECT_EQ(Name().Text(), "Zmiana");
+    EXPECT_FALSE(data.Modified());
+
+    // Insert puts the new record before the current one; Cancel goes back to that one.
+    data.Insert();
+    EXPECT_EQ(data.State(), dsInsert);
+    EXPECT_TRUE(Name().IsNull());
+    data.Cancel();
+    EXPECT_EQ(Id(), 2);
+    EXPECT_EQ(data.RecordCount(), 5);
+    data.Insert();
+    data.FieldByName("ID")->SetValue(10);
+    data.Post();
+    EXPECT_EQ(Id(), 10);
+    data.Next();
+    EXPECT_EQ(Id(), 2);
+
+    data.Append();
+    data.FieldByName("ID")->SetValue(11);
+    data.Post();
+    EXPECT_TRUE(data.Locate("ID", 11));
+    EXPECT_EQ(data.MoveBy(1), 0);
+    EXPECT_EQ(data.RecordCount(), 7);
+
+    // Deleting the last record goes to the one before; another, to the next one.
+    data.Delete();
+    EXPECT_EQ(Id(), 5);
+    data.First();
+    data.Delete();
+    EXPECT_EQ(Id(), 10);
+    EXPECT_EQ(data.RecordCount(), 5);
+}
+
+TEST_F(MemoryDataSetTest, MovingPostsAModifiedRecordAndDropsAnUnmodifiedOne) {
+    data.Edit();
+    Name().SetText("Nowa");
+    data.Next();
+    EXPECT_EQ(data.State(), dsBrowse);
+    data.Prior();
+    EXPECT_EQ(Name().Text(), "Nowa");
+
+    data.Append();
+    data.Next();
+    EXPECT_EQ(data.RecordCount(), 5);
+
+    // Closing drops what was not posted; the records stay for the next opening.
+    data.Edit();
+    Name().SetText("Inna");
+    data.Close();
+    data.Open();
+    EXPECT_EQ(Name().Text(), "Nowa");
+    EXPECT_EQ(data.RecordCount(), 5);
+}
+
+TEST_F(MemoryDataSetTest, OperationsInTheWrongStateAreRefused) {
+    EXPECT_EQ(ErrorOf([&] { data.Post(); }), "Towary: Dataset not in edit or insert mode");
+    EXPECT_EQ(ErrorOf([&] { Name().SetText("x"); }), "Towary: Dataset not in edit or insert mode");
+    EXPECT_EQ(ErrorOf([&] { data.AddField("X", ftInteger); }),
+              "Towary: Cannot perform this operation on an open dataset");
+    data.Close();
+    for (const auto& action : std::initializer_list<std::function<void()>>{
+             [&] { data.Edit(); }, [&] { data.Next(); }, [&] { data.Insert(); },
+             [&] { data.RecordCount(); }, [&] { data.Locate("ID", 1); }})
+        EXPECT_EQ(ErrorOf(action), "Towary: Cannot perform this operation on a closed dataset");
+}
+
+TEST_F(MemoryDataSetTest, FindsFieldsByNameInAnyCase) {
+    EXPECT_EQ(data.FindField("nazwa"), &Name());
+    EXPECT_EQ(data.FindField("BRAK"), nullptr);
+    EXPECT_EQ(ErrorOf([&] { data.FieldByName("BRAK"); }), "Towary: Field 'BRAK' not found");
+    data.SetName("");
+    EXPECT_EQ(ErrorOf([&] { data.FieldByName("BRAK"); }), "Field 'BRAK' not found");
+
+    std::vector<TField*> list;
+    data.GetFieldList(list, "CENA; id;");
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0]->FieldName(), "CENA");
+    EXPECT_EQ(list[1]->FieldName(), "ID");
+    EXPECT_EQ(ErrorOf([&] { data.GetFieldList(list, "ID;;CENA"); }), "Field '' not found");
+    EXPECT_EQ(ErrorOf([&] { data.GetFieldList(list, "ID;CENA;X"); }), "Field 'X' not found");
+}
+
+TEST_F(MemoryDataSetTest, LocateMatchesExactlyOrByOptions) {
+    data.Edit();
+    Name().SetText("Kawa");
+    data.Post();
+    data.Last();
+    struct Case {
+        const char* field;
+        Variant key;
+        TLocateOptions options;
+        int id; // 0: not found
+    } const cases[] = {
+        {"NAZWA", QString("T3"), 0, 3},
+        {"NAZWA", QString("t3"), 0, 0},
+        {"NAZWA", QString("t3"), loCaseInsensitive, 3},
+        {"NAZWA", QString("Ka"), 0, 0},
+        {"NAZWA", QString("Ka"), loPartialKey, 1},
+        {"NAZWA", QString("kA"), loPartialKey, 0},
+        {"NAZWA", QString("kA"), loPartialKey | loCaseInsensitive, 1},
+        {"ID", 4, 0, 4},
+        {"ID", QString("2"), 0, 2},
+        {"ID", 9, 0, 0},
+        {"CENA", 6.0, 0, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.field) + " " + c.key.toString().toStdString());
+        data.Locate("ID", 5);
+        EXPECT_EQ(data.Locate(c.field, c.key, c.options), c.id != 0);
+        EXPECT_EQ(Id(), c.id != 0 ? c.id : 5);
+    }
+    EXPECT_THROW(data.Locate("ID", QString("x")), EVariantTypeCastError);
+    EXPECT_THROW(data.Locate("NAZWA", QString("far too long")), EDatabaseError);
+    EXPECT_THROW(data.Locate("ID;NAZWA", 1), EDatabaseError);
+    data.Locate("ID", 5);
+    EXPECT_EQ(data.Lookup("ID", 3, "NAZWA"), QString("T3"));
+    EXPECT_EQ(Id(), 5);
+}
+
+TEST_F(MemoryDataSetTest, OwnFieldsSurviveClosingAndMadeOnesDoNot) {
+    const std::weak_ptr<TField> made = Name().weak_from_this();
+    data.Close();
+    EXPECT_TRUE(made.expired());
+
+    TMemoryDataSet own;
+    own.FieldDefs().Add("ID", ftInteger);
+    own.FieldDefs().Add("X", ftString);
+    TField& id = own.AddField("ID", ftInteger);
+    TField& twice = own.AddField("TWICE", ftInteger, 0, fkCalculated);
+    own.OnCalcFields = [&](TDataSet&) { twice.SetValue(id.Value().toInt() * 2); };
+    own.Open();
+    own.AppendRecord({21});
+    EXPECT_EQ(own.FieldCount(), 2);
+    EXPECT_EQ(own.FindField("X"), nullptr);
+    EXPECT_EQ(twice.Value(), 42);
+    EXPECT_FALSE(twice.CanModify());
+    own.Edit();
+    EXPECT_THROW(twice.SetValue(1), EDatabaseError);
+    own.Cancel();
+    own.Close();
+    EXPECT_FALSE(id.CanModify());
+    EXPECT_TRUE(id.IsNull());
+    own.Open();
+    EXPECT_EQ(id.Value(), 21);
+
+    TMemoryDataSet wrong;
+    wrong.SetName("Zle");
+    wrong.FieldDefs().Add("ID", ftString);
+    wrong.AddField("ID", ftInteger);
+    EXPECT_EQ(ErrorOf([&] { wrong.Open(); }),
+              "Zle: Type mismatch for field 'ID', expecting: Integer actual: String");
+    wrong.AddField("BRAK", ftInteger);
+    EXPECT_EQ(ErrorOf([&] { wrong.AddField("brak", ftInteger); }),
+              "Zle: Duplicate field name 'brak'");
+    EXPECT_FALSE(wrong.Active());
+}
+
+TEST_F(MemoryDataSetTest, InternalCalculatedFieldsAreKeptWithThePostedRecord) {
+    TMemoryDataSet orders;
+    orders.FieldDefs().Add("QTY", ftInteger);
+    TField& qty = orders.AddField("QTY", ftInteger);
+    TField& label = orders.AddField("LABEL", ftString, 20, fkInternalCalc);
+    int calculations = 0;
+    orders.OnCalcFields = [&](TDataSet& d) {
+        ++calculations;
+        EXPECT_EQ(d.State(), dsCalcFields);
+        label.SetValue(QString("x%1").arg(qty.Value().toInt()));
+    };
+    orders.Open();
+    orders.Append();
+    qty.SetValue(3);
+    EXPECT_EQ(label.Value(), QString("x3"));
+    orders.Post();
+    calculations = 0;
+    EXPECT_EQ(label.Value(), QString("x3"));
+    EXPECT_EQ(calculations, 0);
+    EXPECT_TRUE(label.CanModify());
+}
+
+TEST_F(MemoryDataSetTest, AutoIncrementFieldsNumberNewRecords) {
+    TMemoryDataSet numbered;
+    numbered.FieldDefs().Add("NR", ftAutoInc);
+    numbered.FieldDefs().Add("X", ftString);
+    numbered.Open();
+    numbered.AppendRecord({Null(), QString("a")});
+    numbered.AppendRecord({7, QString("b")});
+    numbered.AppendRecord({Null(), QString("c")});
+    EXPECT_EQ(numbered.FieldByName("NR")->Value(), 8);
+    numbered.First();
+    EXPECT_EQ(numbered.FieldByName("NR")->Value(), 1);
+}
+
+TEST_F(MemoryDataSetTest, SetKeyAndGotoKeyFindTheKeysRecord) {
+    data.SetKey();
+    EXPECT_EQ(data.State(), dsSetKey);
+    EXPECT_TRUE(Name().IsNull());
+    Name().SetText("T4");
+    EXPECT_TRUE(data.GotoKey());
+    EXPECT_EQ(data.State(), dsBrowse);
+    EXPECT_EQ(Id(), 4);
+    data.SetKey();
+    data.FieldByName("ID")->SetValue(9);
+    EXPECT_FALSE(data.GotoKey());
+    EXPECT_EQ(Id(), 4);
+    data.SetKey();
+    data.Cancel();
+    EXPECT_EQ(Id(), 4);
+    EXPECT_FALSE(data.GotoKey());
+}
+
+// A lookup field NAZWA_TOWARU of order lines follows the goods through TOWAR.
+class LookupTest : public MemoryDataSetTest {
+protected:
+    void SetUp() override {
+        MemoryDataSetTest::SetUp();
+        lines.SetName("Pozycje");
+        lines.FieldDefs().Add("TOWAR", ftInteger);
+        lines.AddField("TOWAR", ftInteger);
+        lookup = &lines.AddField("NAZWA_TOWARU", ftString, 10, fkLookup);
+        lookup->SetKeyFields("TOWAR");
+        lookup->SetLookupDataSet(&data);
+        lookup->SetLookupKeyFields("ID");
+        lookup->SetLookupResultField("NAZWA");
+        lines.Open();
+        lines.AppendRecord({2});
+        lines.AppendRecord({4});
+        lines.AppendRecord({Null()});
+        lines.First();
+    }
+
+    TMemoryDataSet lines;
+    TField* lookup = nullptr;
+};
+
+TEST_F(LookupTest, TheValueFollowsTheKeyAndTheLookupDataset) {
+    EXPECT_EQ(lookup->Value(), QString("T2"));
+    EXPECT_FALSE(lookup->CanModify());
+    lines.Next();
+    EXPECT_EQ(lookup->Text(), "T4");
+    lines.Next();
+    EXPECT_TRUE(lookup->IsNull());
+
+    lines.First();
+    data.Locate("ID", 2);
+    data.Edit();
+    Name().SetText("Herbata");
+    data.Post();
+    EXPECT_EQ(lookup->Value(), QString("Herbata"));
+
+    lines.Edit();
+    lines.FieldByName("TOWAR")->SetValue(5);
+    EXPECT_EQ(lookup->Value(), QString("T5"));
+    EXPECT_EQ(ErrorOf([&] { lookup->SetValue(QString("T1")); }),
+              "Field 'NAZWA_TOWARU' cannot be modified");
+    lookup->Clear();
+    EXPECT_TRUE(lines.FieldByName("TOWAR")->IsNull());
+    lines.Post();
+    EXPECT_TRUE(lookup->IsNull());
+
+    data.Close();
+    lines.Next();
+    EXPECT_TRUE(lookup->IsNull());
+}
+
+TEST_F(LookupTest, IncompleteLookupsAndAFreedLookupDatasetAreHandled) {
+    lines.Close();
+    lookup->SetLookupResultField("");
+    EXPECT_EQ(ErrorOf([&] { lines.Open(); }),
+              "Pozycje: Lookup information for field 'NAZWA_TOWARU' is incomplete");
+    EXPECT_FALSE(lines.Active());
+    lookup->SetLookupResultField("NAZWA");
+
+    auto goods = std::make_unique<TMemoryDataSet>();
+    lookup->SetLookupDataSet(goods.get());
+    goods.reset();
+    EXPECT_EQ(lookup->LookupDataSet(), nullptr);
+}
+
+// Order lines as the detail of orders, linked by their order number.
+class MasterDetailTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        orders.FieldDefs().Add("NR", ftInteger);
+        orders.Open();
+        for (int nr = 1; nr <= 3; ++nr)
+            orders.AppendRecord({nr});
+        orders.First();
+        ordersSource.SetDataSet(&orders);
+
+        lines.FieldDefs().Add("ZAM", ftInteger);
+        lines.FieldDefs().Add("POZ", ftString);
+        lines.Open();
+        for (const auto& [order, item] : {std::pair{1, "a"}, {2, "b"}, {1, "c"}, {3, "d"}})
+            lines.AppendRecord({order, QString(item)});
+        lines.SetMasterFields("NR");
+        lines.SetDetailFields("ZAM");
+        lines.SetMasterSource(&ordersSource);
+    }
+
+    QString Items() {
+        QString items;
+        for (lines.First(); !lines.Eof(); lines.Next())
+            items += lines.FieldByName("POZ")->Text();
+        return items;
+    }
+
+    TMemoryDataSet orders;
+    TDataSource ordersSource;
+    TMemoryDataSet lines;
+};
+
+TEST_F(MasterDetailTest, TheDetailShowsTheMastersRecordsAndFollowsIt) {
+    EXPECT_EQ(Items(), "ac");
+    orders.Next();
+    EXPECT_EQ(Items(), "b");
+    lines.Append();
+    EXPECT_EQ(lines.FieldByName("ZAM")->Value(), 2);
+    lines.FieldByName("POZ")->SetText("e");
+    lines.Post();
+    EXPECT_EQ(Items(), "be");
+    orders.Close();
+    EXPECT_EQ(lines.RecordCount(), 0);
+    orders.Open();
+    EXPECT_EQ(Items(), "ac");
+    lines.SetMasterSource(nullptr);
+    EXPECT_EQ(Items(), "abecd");
+}
+
+TEST_F(MasterDetailTest, LinkedDatasetsAreKnownAndCirclesRefused) {
+    TDataSource linesSource;
+    linesSource.SetDataSet(&lines);
+    EXPECT_TRUE(lines.IsLinkedTo(&linesSource));
+    EXPECT_FALSE(lines.IsLinkedTo(&ordersSource));
+    EXPECT_TRUE(orders.IsLinkedTo(&linesSource));
+    EXPECT_TRUE(orders.IsLinkedTo(&ordersSource));
+    EXPECT_TRUE(ordersSource.IsLinkedTo(&lines));
+    EXPECT_FALSE(linesSource.IsLinkedTo(&orders));
+
+    try {
+        orders.SetMasterSource(&linesSource);
+        ADD_FAILURE();
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), "Circular datalinks are not allowed");
+    }
+    TMemoryDataSet third;
+    TDataSource thirdSource;
+    third.SetMasterSource(&linesSource);
+    lines.SetMasterSource(nullptr);
+    lines.SetMasterSource(&thirdSource);
+    EXPECT_THROW(thirdSource.SetDataSet(&third), EDatabaseError);
+    EXPECT_EQ(thirdSource.DataSet(), nullptr);
+}
+
+} // namespace
