@@ -101,7 +101,9 @@ int TApplication::MessageBox(const QString& text, const QString& caption, unsign
     }
     for (const Choice& c : choices)
         box.addButton(c.button);
-    const std::size_t defaultIndex = (flags & MB_DEFBUTTON2) && choices.size() > 1 ? 1 : 0;
+    std::size_t defaultIndex = (flags & 0xF00) >> 8;
+    if (defaultIndex >= choices.size())
+        defaultIndex = 0;
     box.setDefaultButton(choices[defaultIndex].button);
     box.exec();
     const auto clicked = box.standardButton(box.clickedButton());

@@ -18,6 +18,8 @@ enum : unsigned {
     MB_ICONEXCLAMATION = 0x30,
     MB_ICONINFORMATION = 0x40,
     MB_DEFBUTTON2 = 0x100,
+    MB_DEFBUTTON3 = 0x200,
+    MB_DEFBUTTON4 = 0x300,
 };
 enum : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
 
@@ -46,7 +48,9 @@ public:
     // shows the failure's message with a full stop added when its last character sorts above ".".
     void ShowException(const std::exception& failure);
 
-    // A modal message box over the active window; returns IDOK, IDCANCEL, IDYES or IDNO.
+    // A modal message box over the active window; returns IDOK, IDCANCEL, IDYES or IDNO. The
+    // default button is the one the MB_DEFBUTTON flags name, the first when there is no such
+    // button.
     int MessageBox(const QString& text, const QString& caption, unsigned flags);
 
     // Runs an event handler; a failure that leaves it goes to the error display, so it never

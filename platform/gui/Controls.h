@@ -1,5 +1,10 @@
 #pragma once
 
+#include "platform/gui/KeyModel.h"
+
+#include <functional>
+
+class QObject;
 class QRect;
 class QSize;
 class QWidget;
@@ -18,6 +23,20 @@ constexpr TAnchors DefaultAnchors = akLeft | akTop;
 
 // Horizontal alignment of a text.
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+
+// The border of a control: none or a single line.
+enum class TBorderStyle { bsNone, bsSingle };
+
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
+
+// Event handlers of the controls; Sender is the control that raises the event. Key and Char are
+// the key-down step's virtual key and the character step's character, which the handler may
+// change or clear (KeyModel.h).
+using TNotifyEvent = std::function<void(QObject* Sender)>;
+using TKeyEvent = std::function<void(QObject* Sender, Word& Key, TShiftState Shift)>;
+using TKeyPressEvent = std::function<void(QObject* Sender, QChar& Key)>;
+using TMouseEvent =
+    std::function<void(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 
 // Controls are Qt widgets placed by these routines, which lay their parent out at once, also
 // while the window is hidden (Qt would wait for it to be shown).

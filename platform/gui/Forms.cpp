@@ -99,7 +99,8 @@ void TForm::UpdateWindowFlags() {
     Qt::WindowFlags flags =
         borderStyle_ == bsSizeToolWin
             ? Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-            : Qt::Window;
+        : borderStyle_ == bsNone ? Qt::Window | Qt::FramelessWindowHint
+                                 : Qt::Window;
     if (stayOnTop_)
         flags |= Qt::WindowStaysOnTopHint;
     setWindowFlags(flags);
@@ -126,6 +127,11 @@ void TForm::SetModalResult(QAbstractButton* button, int modalResult) {
     connect(button, &QAbstractButton::clicked, this, [this, modalResult] { done(modalResult); });
 }
 
+void TForm::SetModalResult(int modalResult) {
+    if (modalResult != mrNone)
+        done(modalResult);
+}
+
 void TForm::setVisible(bool visible) {
     if (visible && !isVisible()) {
         // A push button that takes Enter itself (auto-default) would make Qt move the default
@@ -148,22 +154,57 @@ void TForm::PlaceOnShow() {
          std::max(desktop.top(), around.y() + (around.height() - Height()) / 2));
 }
 
-void TForm::keyPressEvent(QKeyEvent* event) {
+bool TForm::DialogKey(const QKeyEvent* event) {
     const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter: {
         auto* focused = qobject_cast<QPushButton*>(focusWidget());
         QPushButton* button = focused != nullptr ? focused : defaultButton_.data();
-        if (plain && CanClick(button))
+        if (plain && CanClick(button)) {
             button->click();
-        return;
+            return true;
+        }
+        return false;
     }
     case Qt::Key_Escape:
-        if (plain && CanClick(cancelButton_))
+        if (plain && CanClick(cancelButton_)) {
             cancelButton_->click();
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+void TForm::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        DialogKey(event);
         return;
     default:
         QDialog::keyPressEvent(event);
+    }
+}
+
+QWidget* GetParentForm(QWidget* control) {
+    QWidget* form = control->window();
+    return form != control ? form : nullptr;
+}
+
+void SelectNext(QWidget* form, bool goForward) {
+    QWidget* start = form->focusWidget() != nullptr ? form->focusWidget() : form;
+    for (QWidget* w = start;;) {
+        w = goForward ? w->nextInFocusChain() : w->previousInFocusChain();
+        if (w == start)
+            return;
+        if (w->window() == form && w != form && w->isVisibleTo(form) && w->isEnabled() &&
+            (w->focusPolicy() & Qt::TabFocus) != 0 && w->focusProxy() == nullptr) {
+            w->setFocus(goForward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return;
+        }
     }
 }

@@ -5,8 +5,10 @@
 #include <QPushButton>
 
 class QAbstractButton;
+class QKeyEvent;
 
-enum TFormBorderStyle { bsSizeable, bsSizeToolWin };
+// bsNone: no frame and no title bar.
+enum TFormBorderStyle { bsNone, bsSizeable, bsSizeToolWin };
 enum TPosition { poDesigned, poMainFormCenter };
 
 // Modal results of a form.
@@ -65,6 +67,14 @@ public:
     void SetCancelButton(QPushButton* button);
     // A click of the button closes the modal window with the result.
     void SetModalResult(QAbstractButton* button, int modalResult);
+    // A result other than mrNone closes the modal window with it.
+    void SetModalResult(int modalResult);
+    int ModalResult() const { return result(); }
+
+    // The keys a form takes before its focused control: plain Enter for the default button and
+    // plain Esc for the cancel button, when that button is visible and enabled. Clicks it and
+    // returns true, or returns false and leaves the key to the control.
+    bool DialogKey(const QKeyEvent* event);
 
     void setVisible(bool visible) override;
 
@@ -88,3 +98,11 @@ private:
     QPointer<QPushButton> defaultButton_;
     QPointer<QPushButton> cancelButton_;
 };
+
+// The window a control sits on; none for a control that is a window itself.
+QWidget* GetParentForm(QWidget* control);
+
+// Moves the focus of a window to the next control in its tab order after the focused one (the
+// previous one when goForward is false), wrapping around; only visible, enabled controls that
+// take the focus by Tab count.
+void SelectNext(QWidget* form, bool goForward);

@@ -3,6 +3,8 @@
 #include "platform/rtl/Exceptions.h"
 #include "tests/support/ModalAnswerer.h"
 
+#include <QPushButton>
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -66,6 +68,32 @@ TEST(MessageBox, MapsFlagsToButtonsIconAndAnswer) {
         EXPECT_EQ(answerer.SeenWindows()[0].icon, c.icon);
         EXPECT_EQ(answerer.SeenWindows()[0].buttons.size(), c.buttons);
         EXPECT_EQ(answerer.SeenWindows()[0].title, "Potwierdź");
+    }
+}
+
+TEST(MessageBox, DefaultButtonIsTheNamedOneOrElseTheFirst) {
+    struct Case {
+        unsigned flags;
+        QMessageBox::StandardButton defaultButton;
+    } const cases[] = {
+        {MB_YESNOCANCEL, QMessageBox::Yes},
+        {MB_YESNOCANCEL | MB_DEFBUTTON2, QMessageBox::No},
+        {MB_YESNOCANCEL | MB_DEFBUTTON3, QMessageBox::Cancel},
+        {MB_YESNOCANCEL | MB_DEFBUTTON4, QMessageBox::Yes},
+        {MB_YESNO | MB_DEFBUTTON3, QMessageBox::Yes},
+        {MB_OK | MB_DEFBUTTON2, QMessageBox::Ok},
+    };
+    for (const Case& c : cases) {
+        ModalAnswerer answerer;
+        bool isDefault = false;
+        answerer.Then([&](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            isDefault =
+                static_cast<QAbstractButton*>(box->defaultButton()) == box->button(c.defaultButton);
+            box->defaultButton()->click();
+        });
+        Application->MessageBox("?", "Potwierdź", c.flags);
+        EXPECT_TRUE(isDefault) << c.flags;
     }
 }
 

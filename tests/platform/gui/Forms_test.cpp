@@ -4,6 +4,9 @@
 #include "platform/gui/Controls.h"
 #include "tests/support/ModalAnswerer.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -126,6 +129,77 @@ TEST(Form, IsAPlainWindowUnlessAToolWindowOrKeptOnTop) {
     form.SetStayOnTop(true);
     EXPECT_EQ(form.windowType(), Qt::Tool);
     EXPECT_TRUE(form.windowFlags() & Qt::WindowStaysOnTopHint);
+}
+
+TEST(Form, WithoutABorderHasNoFrameOrTitle) {
+    TForm form;
+    form.SetBorderStyle(bsNone);
+    form.SetClientWidth(120);
+    form.SetClientHeight(21);
+    form.move(40, 30);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(form.frameGeometry(), QRect(40, 30, 120, 21));
+    EXPECT_EQ(form.Width(), 120);
+}
+
+TEST(Form, ModalResultSetByCodeEndsExecWithIt) {
+    TForm form;
+    ModalAnswerer answerer;
+    answerer.Then([&form](QWidget*) {
+        form.SetModalResult(mrNone); // no result: stays open
+        form.SetModalResult(mrOk);
+    });
+    EXPECT_EQ(form.exec(), mrOk);
+    EXPECT_EQ(form.ModalResult(), mrOk);
+}
+
+TEST_F(FormKeys, DialogKeyTakesOnlyTheKeysOfItsButtons) {
+    form.SetCancelButton(cancel);
+    const auto key = [](Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+        return QKeyEvent(QEvent::KeyPress, k, m);
+    };
+    const QKeyEvent enter = key(Qt::Key_Return);
+    const QKeyEvent shiftEnter = key(Qt::Key_Return, Qt::ShiftModifier);
+    const QKeyEvent esc = key(Qt::Key_Escape);
+    const QKeyEvent digit = key(Qt::Key_5);
+    EXPECT_TRUE(form.DialogKey(&enter));
+    EXPECT_FALSE(form.DialogKey(&shiftEnter));
+    EXPECT_TRUE(form.DialogKey(&esc));
+    EXPECT_FALSE(form.DialogKey(&digit));
+    EXPECT_EQ(okClicks.count(), 1);
+    EXPECT_EQ(cancelClicks.count(), 1);
+    ok->setEnabled(false);
+    cancel->setVisible(false);
+    EXPECT_FALSE(form.DialogKey(&enter));
+    EXPECT_FALSE(form.DialogKey(&esc));
+}
+
+TEST(Form, SelectNextWalksTheTabOrderOfTheWindow) {
+    TForm form;
+    auto* first = new QLineEdit(&form);
+    auto* disabled = new QLineEdit(&form);
+    auto* second = new QLineEdit(&form);
+    auto* label = new QLabel(QStringLiteral("etykieta"), &form);
+    auto* hidden = new QLineEdit(&form);
+    auto* third = new QLineEdit(&form);
+    disabled->setEnabled(false);
+    hidden->setVisible(false);
+    (void)label;
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    first->setFocus();
+    const struct {
+        bool forward;
+        QWidget* focused;
+    } steps[] = {{true, second}, {true, third}, {true, first}, {false, third}, {false, second}};
+    for (const auto& step : steps) {
+        SelectNext(&form, step.forward);
+        EXPECT_EQ(QApplication::focusWidget(), step.focused);
+    }
+    EXPECT_EQ(GetParentForm(second), &form);
+    EXPECT_EQ(GetParentForm(&form), nullptr);
 }
 
 TEST(Form, SizesApplyAtOnceWithinTheMinimum) {
