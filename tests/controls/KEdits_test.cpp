@@ -1,0 +1,272 @@
+#include "controls/KEdits.h"
+
+#include "platform/gui/Application.h"
+#include "platform/gui/Forms.h"
+#include "tests/controls/EditFixture.h"
+#include "tests/support/ModalAnswerer.h"
+
+#include <QContextMenuEvent>
+#include <QFontMetrics>
+#include <QMenu>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+TEST(CustomKEdit, StartsWithTheClassLibrarysSettings) {
+    TCustomKEdit edit(nullptr);
+    EXPECT_EQ(edit.MaxLength(), 0);
+    EXPECT_EQ(edit.maxLength(), 32767);
+    EXPECT_EQ(edit.BorderStyle(), TBorderStyle::bsSingle);
+    EXPECT_TRUE(edit.hasFrame());
+    EXPECT_TRUE(edit.PasswordChar().isNull());
+    EXPECT_EQ(edit.echoMode(), QLineEdit::Normal);
+    EXPECT_FALSE(edit.ReadOnly());
+    EXPECT_TRUE(edit.AutoSize());
+    EXPECT_TRUE(edit.AutoSelect());
+    EXPECT_TRUE(edit.HideSelection());
+    EXPECT_FALSE(edit.OEMConvert());
+    EXPECT_EQ(edit.CharCase(), ecNormal);
+    EXPECT_EQ(edit.Alignment(), taLeftJustify);
+    EXPECT_TRUE(edit.Ctl3D());
+    EXPECT_TRUE(edit.TabStop());
+    EXPECT_EQ(edit.width(), 121);
+    EXPECT_EQ(edit.height(), QFontMetrics(edit.font()).height() + 8);
+    EXPECT_EQ(edit.Text(), "");
+    EXPECT_FALSE(edit.GetModified());
+}
+
+TEST(CustomKEdit, AutomaticHeightFollowsTheFontAndTheBorderDepth) {
+    TCustomKEdit edit(nullptr);
+    QFont font = edit.font();
+    edit.SetCtl3D(false);
+    EXPECT_EQ(edit.height(), QFontMetrics(font).height() + 6);
+    font.setPointSize(20);
+    edit.setFont(font);
+    EXPECT_EQ(edit.height(), QFontMetrics(font).height() + 6);
+    edit.SetCtl3D(true);
+    EXPECT_EQ(edit.height(), QFontMetrics(font).height() + 8);
+
+    // Without AutoSize, or without a border, the font leaves the height alone.
+    edit.SetAutoSize(false);
+    const int height = edit.height();
+    font.setPointSize(9);
+    edit.setFont(font);
+    EXPECT_EQ(edit.height(), height);
+    edit.SetAutoSize(true);
+    EXPECT_EQ(edit.height(), QFontMetrics(font).height() + 8);
+    const int withBorder = edit.height();
+    edit.SetBorderStyle(TBorderStyle::bsNone);
+    font.setPointSize(24);
+    edit.setFont(font);
+    EXPECT_EQ(edit.height(), withBorder);
+}
+
+TEST(CustomKEdit, SelectionOperationsReadAndSetTheSelection) {
+    TCustomKEdit edit(nullptr);
+    int changes = 0;
+    edit.OnChange = [&changes](QObject*) { ++changes; };
+    edit.SetText("0123456789abcdef");
+    EXPECT_EQ(changes, 1);
+    edit.SetSelStart(2);
+    EXPECT_EQ(edit.GetSelStart(), 2);
+    EXPECT_EQ(edit.GetSelLength(), 0);
+    EXPECT_EQ(edit.GetSelText(), "");
+    edit.SetSelLength(10);
+    EXPECT_EQ(edit.GetSelStart(), 2);
+    EXPECT_EQ(edit.GetSelLength(), 10);
+    EXPECT_EQ(edit.GetSelText(), "23456789ab");
+
+    QChar buffer[16];
+    std::fill(std::begin(buffer), std::end(buffer), QChar(u'x'));
+    EXPECT_EQ(edit.GetSelTextBuf(buffer, 5), 4);
+    EXPECT_EQ(QString(buffer, 4), "2345");
+    EXPECT_EQ(buffer[4], QChar(0));
+    EXPECT_EQ(buffer[5], QChar(u'x'));
+    EXPECT_EQ(edit.GetSelTextBuf(buffer, 16), 10);
+    EXPECT_EQ(QString(buffer), "23456789ab");
+    buffer[0] = u'x';
+    EXPECT_EQ(edit.GetSelTextBuf(buffer, 0), 0);
+    EXPECT_EQ(edit.GetSelTextBuf(buffer, -3), 0);
+    EXPECT_EQ(buffer[0], QChar(u'x'));
+
+    edit.SetSelLength(100);
+    EXPECT_EQ(edit.GetSelLength(), 14);
+    edit.SetSelStart(100);
+    EXPECT_EQ(edit.GetSelStart(), 16);
+    edit.SelectAll();
+    EXPECT_EQ(edit.GetSelText(), edit.Text());
+    edit.Clear();
+    EXPECT_EQ(edit.Text(), "");
+    EXPECT_EQ(changes, 2);
+}
+
+// A shown form with an edit that the user has typed "abc" into, so that it is modified.
+class LiveEdit : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetBounds(first, 10, 10, 120, 21);
+        SetBounds(edit, 10, 40, 120, 21);
+        edit->OnChange = [this](QObject*) { ++changes; };
+        edit->OnEnter = [this](QObject*) { ++enters; };
+        edit->OnExit = [this](QObject*) { ++exits; };
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        edit->setFocus();
+        Type("abc");
+        ASSERT_EQ(edit->Text(), "abc");
+        ASSERT_TRUE(edit->GetModified());
+        changes = enters = exits = 0;
+    }
+
+    TForm form;
+    QLineEdit* first = new QLineEdit(&form);
+    TCustomKEdit* edit = new TCustomKEdit(nullptr, &form);
+    int changes = 0;
+    int enters = 0;
+    int exits = 0;
+};
+
+TEST_F(LiveEdit, SettingsTakeEffectOnTheShownControlAndKeepTextAndModified) {
+    struct Case {
+        const char* name;
+        std::function<void(TCustomKEdit&)> set;
+        std::function<bool(const TCustomKEdit&)> effect;
+        const char* text;
+    } const cases[] = {
+        {"right", [](TCustomKEdit& e) { e.SetAlignment(taRightJustify); },
+         [](const TCustomKEdit& e) { return (e.alignment() & Qt::AlignRight) != 0; }, "abc"},
+        {"centre", [](TCustomKEdit& e) { e.SetAlignment(taCenter); },
+         [](const TCustomKEdit& e) { return (e.alignment() & Qt::AlignHCenter) != 0; }, "abc"},
+        {"password", [](TCustomKEdit& e) { e.SetPasswordChar(u'#'); },
+         [](const TCustomKEdit& e) { return e.displayText() == "###"; }, "abc"},
+        {"password off", [](TCustomKEdit& e) { e.SetPasswordChar(QChar()); },
+         [](const TCustomKEdit& e) { return e.displayText() == "abc"; }, "abc"},
+        {"no border", [](TCustomKEdit& e) { e.SetBorderStyle(TBorderStyle::bsNone); },
+         [](const TCustomKEdit& e) { return !e.hasFrame(); }, "abc"},
+        {"read-only", [](TCustomKEdit& e) { e.SetReadOnly(true); },
+         [](const TCustomKEdit& e) { return e.isReadOnly(); }, "abc"},
+        {"maximum length", [](TCustomKEdit& e) { e.SetMaxLength(5); },
+         [](const TCustomKEdit& e) { return e.maxLength() == 5; }, "abc"},
+        {"window's own maximum", [](TCustomKEdit& e) { e.SetMaxLength(0); },
+         [](const TCustomKEdit& e) { return e.maxLength() == 32767; }, "abc"},
+        {"upper case", [](TCustomKEdit& e) { e.SetCharCase(ecUpperCase); },
+         [](const TCustomKEdit& e) { return e.CharCase() == ecUpperCase; }, "ABC"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        edit->SetSelStart(1);
+        c.set(*edit);
+        EXPECT_TRUE(c.effect(*edit));
+        EXPECT_EQ(edit->Text(), c.text);
+        EXPECT_TRUE(edit->GetModified());
+        EXPECT_EQ(edit->GetSelStart(), 1);
+        EXPECT_EQ(changes, 0);
+    }
+}
+
+TEST_F(LiveEdit, LetterCaseHoldsForTypedAndSetText) {
+    edit->SetCharCase(ecUpperCase);
+    Type("d");
+    EXPECT_EQ(edit->Text(), "ABCD");
+    EXPECT_EQ(changes, 1);
+    edit->SetCharCase(ecLowerCase);
+    EXPECT_EQ(edit->Text(), "abcd");
+    edit->SetText("XyZ");
+    EXPECT_EQ(edit->Text(), "xyz");
+    EXPECT_FALSE(edit->GetModified()); // text set by code
+    edit->SetCharCase(ecNormal);
+    edit->SetText("XyZ");
+    EXPECT_EQ(edit->Text(), "XyZ");
+}
+
+TEST_F(LiveEdit, PasswordCharMasksWithTheChosenCharacter) {
+    edit->SetPasswordChar(u'*');
+    EXPECT_EQ(edit->displayText(), "***");
+    edit->SetPasswordChar(u'#');
+    EXPECT_EQ(edit->displayText(), "###");
+    EXPECT_EQ(edit->Text(), "abc");
+}
+
+TEST_F(LiveEdit, ChangeIsCalledOnceForEveryChangeOfTheText) {
+    Type("d");
+    EXPECT_EQ(changes, 1);
+    Press(Qt::Key_Backspace);
+    EXPECT_EQ(changes, 2);
+    edit->SetText("abc"); // the same text
+    EXPECT_EQ(changes, 2);
+    edit->SetText("xyz");
+    EXPECT_EQ(changes, 3);
+    edit->SetMaxLength(2); // cuts the text
+    EXPECT_EQ(edit->Text(), "xy");
+    EXPECT_EQ(changes, 4);
+    Type("q");
+    EXPECT_EQ(edit->Text(), "xy");
+}
+
+TEST_F(LiveEdit, EnteringByTabSelectsTheWholeTextButByALeftClickNot) {
+    first->setFocus();
+    EXPECT_EQ(exits, 1);
+    Press(Qt::Key_Tab);
+    ASSERT_TRUE(edit->hasFocus());
+    EXPECT_EQ(edit->GetSelText(), "abc");
+    EXPECT_EQ(enters, 1);
+
+    first->setFocus();
+    QTest::mouseClick(edit, Qt::LeftButton, Qt::NoModifier, QPoint(2, edit->height() / 2));
+    ASSERT_TRUE(edit->hasFocus());
+    EXPECT_EQ(edit->GetSelLength(), 0);
+    EXPECT_EQ(enters, 2);
+
+    edit->SetAutoSelect(false);
+    first->setFocus();
+    Press(Qt::Key_Tab);
+    ASSERT_TRUE(edit->hasFocus());
+    EXPECT_EQ(edit->GetSelLength(), 0);
+    EXPECT_EQ(exits, 3);
+}
+
+TEST_F(LiveEdit, HideSelectionOffKeepsTheSelectionWhenTheFocusLeaves) {
+    edit->SelectAll();
+    first->setFocus();
+    EXPECT_EQ(edit->GetSelLength(), 0);
+    edit->SetHideSelection(false);
+    edit->setFocus();
+    edit->SelectAll();
+    first->setFocus();
+    EXPECT_EQ(edit->GetSelText(), "abc");
+}
+
+TEST_F(LiveEdit, AModalBoxOverTheWindowIsNoExitAndNoEntry) {
+    ModalAnswerer answerer;
+    Application->MessageBox("?", "Uwaga", MB_OK);
+    ASSERT_EQ(answerer.SeenWindows().size(), 1u);
+    form.activateWindow(); // the offscreen platform leaves that to the window manager
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    EXPECT_TRUE(edit->hasFocus());
+    EXPECT_EQ(exits, 0);
+    EXPECT_EQ(enters, 0);
+}
+
+TEST_F(LiveEdit, ContextMenuIsThePopupMenuOrElseTheEditsOwn) {
+    const auto rightClick = [this] {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                edit->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(edit, &event);
+        QWidget* popup = QApplication::activePopupWidget();
+        if (popup != nullptr)
+            popup->close();
+        return popup;
+    };
+    QWidget* own = rightClick();
+    ASSERT_NE(own, nullptr);
+    EXPECT_FALSE(qobject_cast<QMenu*>(own)->actions().isEmpty());
+    QMenu menu;
+    menu.addAction(QStringLiteral("Pozycja"));
+    edit->SetPopupMenu(&menu);
+    EXPECT_EQ(rightClick(), &menu);
+}
+
+} // namespace
