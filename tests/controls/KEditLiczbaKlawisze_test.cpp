@@ -301,31 +301,48 @@ TEST_F(Keys, ClipboardKeysChangeNothing) {
 }
 
 TEST_F(Keys, DropsMiddleClicksAndInputMethodsGetNoTextIn) {
+    // The same events put text into the edit base, as into any Qt edit.
+    TCustomKEdit plain(nullptr, &form);
+    SetBounds(&plain, 200, 10, 150, 21);
+    plain.show();
     edit->SetKBeepGdyBlad(true);
     edit->SetKWartosc(12);
-    QMimeData data;
-    data.setText(QStringLiteral("999"));
     const QPoint at(5, 5);
-    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(edit, &enter);
-    EXPECT_FALSE(enter.isAccepted());
-    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(edit, &drop);
+    const auto drop = [at](QWidget* target) {
+        QMimeData data;
+        data.setText(QStringLiteral("999"));
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &drop);
+        return enter.isAccepted();
+    };
+    EXPECT_TRUE(drop(&plain));
+    EXPECT_EQ(plain.Text(), "999");
+    EXPECT_FALSE(drop(edit));
     EXPECT_EQ(edit->Text(), "12");
 
     QClipboard* clipboard = QGuiApplication::clipboard();
-    clipboard->setText(QStringLiteral("999"), QClipboard::Selection);
+    if (clipboard->supportsSelection()) {
+        clipboard->setText(QStringLiteral("7"), QClipboard::Selection);
+        QTest::mouseClick(&plain, Qt::MiddleButton, Qt::NoModifier, at);
+        EXPECT_EQ(plain.Text(), "9997");
+    }
     QTest::mouseClick(edit, Qt::MiddleButton, Qt::NoModifier, at);
     EXPECT_EQ(edit->Text(), "12");
 
-    QInputMethodEvent letters(QString(), {});
-    letters.setCommitString(QStringLiteral("ab"));
-    QApplication::sendEvent(edit, &letters);
+    const auto commit = [](QWidget* target, const QString& text) {
+        QInputMethodEvent event(QString(), {});
+        event.setCommitString(text);
+        QApplication::sendEvent(target, &event);
+    };
+    plain.Clear();
+    commit(&plain, QStringLiteral("ab"));
+    EXPECT_EQ(plain.Text(), "ab");
+    commit(edit, QStringLiteral("ab"));
     EXPECT_EQ(edit->Text(), "12");
     EXPECT_EQ(beeps, 2); // each character met the key rules
-    QInputMethodEvent digit(QString(), {});
-    digit.setCommitString(QStringLiteral("3"));
-    QApplication::sendEvent(edit, &digit);
+    commit(edit, QStringLiteral("3"));
     EXPECT_EQ(edit->Text(), "123");
 }
 
