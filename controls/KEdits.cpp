@@ -851,7 +851,7 @@ namespace {
 template <class T> T* Jako(QObject* object) {
     auto* wynik = dynamic_cast<T*>(object);
     if (wynik == nullptr)
-        throw Exception(QStringLiteral("Invalid class typecast"));
+        throw EInvalidCast(QStringLiteral("Invalid class typecast"));
     return wynik;
 }
 

@@ -79,6 +79,12 @@ public:
     using Exception::Exception;
 };
 
+// An object that is not of the class a cast names: "Invalid class typecast".
+class EInvalidCast : public Exception {
+public:
+    using Exception::Exception;
+};
+
 // Memory the program cannot have.
 class EOutOfMemory : public Exception {
 public:
