@@ -101,36 +101,6 @@ QString DateTimeText(const Variant& value) {
     }
 }
 
-bool IsDateTimeValue(const Variant& value) {
-    const int id = value.typeId();
-    return id == QMetaType::QDate || id == QMetaType::QTime || id == QMetaType::QDateTime;
-}
-
-bool IsTextValue(const Variant& value) {
-    const int id = value.typeId();
-    return id == QMetaType::QString || id == QMetaType::QByteArray || id == QMetaType::QChar;
-}
-
-bool IsNumberValue(const Variant& value) {
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool IsFloatValue(const Variant& value) {
-    return value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float;
-}
-
 QString VariantTypeFor(TFieldType type) {
     if (IsStringField(type))
         return QStringLiteral("String");
@@ -271,36 +241,36 @@ Variant TField::Convert(const Variant& value) const {
         return Null();
     const QString wanted = VariantTypeFor(dataType_);
     if (IsStringField(dataType_)) {
-        if (IsTextValue(value))
+        if (VarIsStr(value))
             return CheckedText(value.toString());
-        if (IsFloatValue(value))
+        if (VarIsFloat(value))
             return CheckedText(FloatToStr(value.toDouble()));
-        if (IsNumberValue(value))
+        if (VarIsNumeric(value))
             return CheckedText(QString::number(value.toLongLong()));
         if (value.typeId() == QMetaType::Bool)
             return CheckedText(value.toBool() ? STextTrue : STextFalse);
-        if (IsDateTimeValue(value))
+        if (VarIsDateTime(value))
             return CheckedText(DateTimeText(value));
         VarCastError(value, wanted);
     }
     if (IsIntegerField(dataType_)) {
-        if (IsTextValue(value)) {
+        if (VarIsStr(value)) {
             if (const auto number = TryStrToInt(value.toString()))
                 return CheckedInteger(*number);
-        } else if (IsFloatValue(value)) {
+        } else if (VarIsFloat(value)) {
             const double number = std::nearbyint(value.toDouble());
             if (std::fabs(number) < 9.0e18)
                 return CheckedInteger(qint64(number));
-        } else if (IsNumberValue(value)) {
+        } else if (VarIsNumeric(value)) {
             return CheckedInteger(value.toLongLong());
         }
         VarCastError(value, wanted);
     }
     if (IsFloatField(dataType_)) {
-        if (IsTextValue(value)) {
+        if (VarIsStr(value)) {
             if (const auto number = TryStrToFloat(value.toString()))
                 return RoundedFloat(*number);
-        } else if (IsNumberValue(value)) {
+        } else if (VarIsNumeric(value)) {
             return RoundedFloat(value.toDouble());
         }
         VarCastError(value, wanted);
@@ -308,16 +278,16 @@ Variant TField::Convert(const Variant& value) const {
     if (dataType_ == ftBoolean) {
         if (value.typeId() == QMetaType::Bool)
             return value.toBool();
-        if (IsNumberValue(value))
+        if (VarIsNumeric(value))
             return value.toDouble() != 0;
-        if (IsTextValue(value))
+        if (VarIsStr(value))
             if (const auto boolean = BooleanFromText(value.toString()))
                 return *boolean;
         VarCastError(value, wanted);
     }
     // Dates and times.
     Variant moment = value;
-    if (IsTextValue(value)) {
+    if (VarIsStr(value)) {
         moment = DateTimeFromText(dataType_, value.toString());
         if (VarIsNull(moment))
             moment = DateTimeFromText(ftDateTime, value.toString());
@@ -383,7 +353,7 @@ QString TField::ToText(const Variant& value) const {
         return FloatToStr(value.toDouble());
     if (dataType_ == ftBoolean)
         return value.toBool() ? STextTrue : STextFalse;
-    if (IsDateTimeValue(value))
+    if (VarIsDateTime(value))
         return DateTimeText(value);
     return value.toString();
 }

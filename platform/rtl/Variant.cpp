@@ -79,6 +79,22 @@ QDateTime AsDateTime(const Variant& value) {
 
 } // namespace
 
+bool VarIsStr(const Variant& value) {
+    return FamilyOf(value) == Family::Text;
+}
+
+bool VarIsNumeric(const Variant& value) {
+    return IsNumber(FamilyOf(value));
+}
+
+bool VarIsFloat(const Variant& value) {
+    return FamilyOf(value) == Family::Float;
+}
+
+bool VarIsDateTime(const Variant& value) {
+    return FamilyOf(value) == Family::DateTime;
+}
+
 QString VarTypeName(const Variant& value) {
     switch (FamilyOf(value)) {
     case Family::Null:

@@ -19,6 +19,12 @@ QString VarTypeName(const Variant& value);
 // value's type name and the wanted one.
 [[noreturn]] void VarCastError(const Variant& value, const QString& wantedType);
 
+// What kind of value a Variant holds; Null is none of them.
+bool VarIsStr(const Variant& value);
+bool VarIsNumeric(const Variant& value); // integers and floating point
+bool VarIsFloat(const Variant& value);
+bool VarIsDateTime(const Variant& value); // dates, times and both
+
 // Equality of two values. Two Nulls are equal; Null differs from every other value. Texts compare
 // exactly (case-sensitive); numbers by value; a text met by a number is read as a number
 // (written with the locale's DecimalSeparator), by a Boolean as "True" or "False" in any case;

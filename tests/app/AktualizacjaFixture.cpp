@@ -10,6 +10,13 @@
 
 const QString kVersionQuery =
     QStringLiteral("select wartosc from konfig_qz where nazwa = 'ZURQZ_WERSJA'");
+const QString kServerVersionQuery = QStringLiteral("SELECT dbo.fn_WERSJA_MS_SQL()");
+const QString kMarkTable =
+    "IF OBJECT_ID(N'tempdb.dbo.#WA_OPCJE_TMP', N'U') IS NOT NULL TRUNCATE TABLE #WA_OPCJE_TMP "
+    "ELSE CREATE TABLE #WA_OPCJE_TMP( NAZWA    VARCHAR(50)    NOT NULL PRIMARY KEY, WARTOSC  "
+    "VARCHAR(8000)  NOT NULL)";
+const QString kMarkRow =
+    "INSERT INTO #WA_OPCJE_TMP(NAZWA, WARTOSC) VALUES('Qen_AKTUALIZACJA', 'T')";
 const QStringList kCarried = {
     "16.2.0.2", "16.3.0.3", "16.4.0.2", "17.1.0.10", "17.2.0.5", "18.1.0.6",
     "19.1.0.1", "20.1.1.0", "20.2.8.0", "21.1.6.0",  "21.2.5.0", "22.1.4.0",
@@ -21,7 +28,7 @@ FakeQenDatabase::FakeQenDatabase(std::shared_ptr<FakeServer> server) : server_(s
         return TADORecordset(
             1, std::vector<std::vector<QVariant>>(std::size_t(versionRows), {version}));
     });
-    server_->OnText("SELECT dbo.fn_WERSJA_MS_SQL()", FakeServer::Value(2019));
+    server_->OnText(kServerVersionQuery, FakeServer::Value(2019));
     // Every batch of a carried script: the first names its versions, the last records one.
     server_->On(
         [](const QString& t) { return t.startsWith("\r\n"); },
@@ -80,7 +87,7 @@ void GlownaTest::Login(const QString& serverName, const QString& databaseName) {
 QStringList GlownaTest::Statements() const {
     QStringList statements;
     for (const QString& line : server->Log())
-        if (!line.endsWith(kVersionQuery) && !line.endsWith("SELECT dbo.fn_WERSJA_MS_SQL()") &&
+        if (!line.endsWith(kVersionQuery) && !line.endsWith(kServerVersionQuery) &&
             !line.startsWith("exec[T] \r\n"))
             statements << line;
     return statements;

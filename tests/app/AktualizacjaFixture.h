@@ -56,5 +56,9 @@ protected:
     ModalAnswerer answerer;
 };
 
+// The statements the tool sends around an update run, as the database receives them.
 extern const QString kVersionQuery;
+extern const QString kServerVersionQuery;
+extern const QString kMarkTable;
+extern const QString kMarkRow;
 extern const QStringList kCarried;

@@ -12,13 +12,6 @@
 
 namespace {
 
-const QString kMarkTable =
-    "IF OBJECT_ID(N'tempdb.dbo.#WA_OPCJE_TMP', N'U') IS NOT NULL TRUNCATE TABLE #WA_OPCJE_TMP "
-    "ELSE CREATE TABLE #WA_OPCJE_TMP( NAZWA    VARCHAR(50)    NOT NULL PRIMARY KEY, WARTOSC  "
-    "VARCHAR(8000)  NOT NULL)";
-const QString kMarkRow =
-    "INSERT INTO #WA_OPCJE_TMP(NAZWA, WARTOSC) VALUES('Qen_AKTUALIZACJA', 'T')";
-
 class AktualizacjaTest : public GlownaTest {
 protected:
     // Logs in to a database at the version and presses "Aktualizuj"; Yes answers the

@@ -7,6 +7,7 @@
 #include "platform/gui/Application.h"
 #include "platform/gui/ExtCtrls.h"
 #include "platform/rtl/StringList.h"
+#include "tests/app/AktualizacjaFixture.h"
 #include "tests/support/ModalAnswerer.h"
 #include "tests/support/tds/TdsServer.h"
 #include "ui/Komunikat.h"
@@ -25,16 +26,6 @@
 // and the FreeTDS driver, against the scripted TDS server.
 
 namespace {
-
-const QString kVersionQuery =
-    QStringLiteral("select wartosc from konfig_qz where nazwa = 'ZURQZ_WERSJA'");
-const QString kServerVersionQuery = QStringLiteral("SELECT dbo.fn_WERSJA_MS_SQL()");
-const QString kMarkTable =
-    "IF OBJECT_ID(N'tempdb.dbo.#WA_OPCJE_TMP', N'U') IS NOT NULL TRUNCATE TABLE #WA_OPCJE_TMP "
-    "ELSE CREATE TABLE #WA_OPCJE_TMP( NAZWA    VARCHAR(50)    NOT NULL PRIMARY KEY, WARTOSC  "
-    "VARCHAR(8000)  NOT NULL)";
-const QString kMarkRow =
-    "INSERT INTO #WA_OPCJE_TMP(NAZWA, WARTOSC) VALUES('Qen_AKTUALIZACJA', 'T')";
 
 class GlownaFreeTds : public ::testing::Test {
 protected:
