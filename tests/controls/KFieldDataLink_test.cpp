@@ -3,6 +3,7 @@
 #include "platform/data/DataSource.h"
 #include "platform/data/MemoryDataSet.h"
 #include "platform/rtl/Exceptions.h"
+#include "tests/support/DatabaseErrorOf.h"
 
 #include <QApplication>
 #include <QTest>
@@ -91,14 +92,6 @@ protected:
         return taken;
     }
     TKFieldDataLink& Link() { return *control->link; }
-    static QString ErrorOf(const std::function<void()>& action) {
-        try {
-            action();
-        } catch (const EDatabaseError& e) {
-            return e.Message();
-        }
-        return QStringLiteral("no error");
-    }
     TField* Name() { return data.FieldByName("NAZWA"); }
 
     std::string log;
@@ -165,13 +158,15 @@ TEST_F(KFieldDataLinkTest, FieldNamesAreComparedExactlyAndLookedUpAgain) {
     EXPECT_EQ(Take(), "");
 
     // A name the dataset does not have is kept; so is the field bound before.
-    EXPECT_EQ(ErrorOf([&] { Link().SetFieldName("BRAK"); }), "Field 'BRAK' not found");
+    EXPECT_EQ(DatabaseErrorOf([&] { Link().SetFieldName("BRAK"); }), "Field 'BRAK' not found");
     control->SetName("edCena");
-    EXPECT_EQ(ErrorOf([&] { Link().SetFieldName("BRAK2"); }), "edCena: Field 'BRAK2' not found");
+    EXPECT_EQ(DatabaseErrorOf([&] { Link().SetFieldName("BRAK2"); }),
+              "edCena: Field 'BRAK2' not found");
     EXPECT_EQ(Link().FieldName(), "BRAK2");
     EXPECT_EQ(Link().Field(), bound);
     Link().SetControl(nullptr);
-    EXPECT_EQ(ErrorOf([&] { Link().SetFieldName("BRAK3"); }), "Towary: Field 'BRAK3' not found");
+    EXPECT_EQ(DatabaseErrorOf([&] { Link().SetFieldName("BRAK3"); }),
+              "Towary: Field 'BRAK3' not found");
     EXPECT_EQ(Take(), "");
 }
 

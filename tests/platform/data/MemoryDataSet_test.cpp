@@ -2,6 +2,7 @@
 
 #include "platform/data/DataSource.h"
 #include "platform/rtl/Exceptions.h"
+#include "tests/support/DatabaseErrorOf.h"
 
 #include <gtest/gtest.h>
 
@@ -26,15 +27,6 @@ protected:
 
     int Id() const { return data.FieldByName("ID")->Value().toInt(); }
     TField& Name() const { return *data.FieldByName("NAZWA"); }
-    // The message of the EDatabaseError that `action` raises.
-    static QString ErrorOf(const std::function<void()>& action) {
-        try {
-            action();
-        } catch (const EDatabaseError& e) {
-            return e.Message();
-        }
-        return QStringLiteral("no error");
-    }
 
     TMemoryDataSet data;
 };
@@ -83,7 +75,7 @@ TEST_F(MemoryDataSetTest, AnEmptyDatasetIsAtBothEnds) {
     empty.Last();
     EXPECT_TRUE(empty.Bof());
     EXPECT_TRUE(empty.FieldByName("ID")->IsNull());
-    EXPECT_EQ(ErrorOf([&] { empty.Delete(); }),
+    EXPECT_EQ(DatabaseErrorOf([&] { empty.Delete(); }),
               "Cannot perform this operation on an empty dataset");
     empty.Edit();
     EXPECT_EQ(empty.State(), dsInsert);
@@ -157,31 +149,34 @@ TEST_F(MemoryDataSetTest, MovingPostsAModifiedRecordAndDropsAnUnmodifiedOne) {
 }
 
 TEST_F(MemoryDataSetTest, OperationsInTheWrongStateAreRefused) {
-    EXPECT_EQ(ErrorOf([&] { data.Post(); }), "Towary: Dataset not in edit or insert mode");
-    EXPECT_EQ(ErrorOf([&] { Name().SetText("x"); }), "Towary: Dataset not in edit or insert mode");
-    EXPECT_EQ(ErrorOf([&] { data.AddField("X", ftInteger); }),
+    EXPECT_EQ(DatabaseErrorOf([&] { data.Post(); }), "Towary: Dataset not in edit or insert mode");
+    EXPECT_EQ(DatabaseErrorOf([&] { Name().SetText("x"); }),
+              "Towary: Dataset not in edit or insert mode");
+    EXPECT_EQ(DatabaseErrorOf([&] { data.AddField("X", ftInteger); }),
               "Towary: Cannot perform this operation on an open dataset");
     data.Close();
     for (const auto& action : std::initializer_list<std::function<void()>>{
              [&] { data.Edit(); }, [&] { data.Next(); }, [&] { data.Insert(); },
              [&] { data.RecordCount(); }, [&] { data.Locate("ID", 1); }})
-        EXPECT_EQ(ErrorOf(action), "Towary: Cannot perform this operation on a closed dataset");
+        EXPECT_EQ(DatabaseErrorOf(action),
+                  "Towary: Cannot perform this operation on a closed dataset");
 }
 
 TEST_F(MemoryDataSetTest, FindsFieldsByNameInAnyCase) {
     EXPECT_EQ(data.FindField("nazwa"), &Name());
     EXPECT_EQ(data.FindField("BRAK"), nullptr);
-    EXPECT_EQ(ErrorOf([&] { data.FieldByName("BRAK"); }), "Towary: Field 'BRAK' not found");
+    EXPECT_EQ(DatabaseErrorOf([&] { data.FieldByName("BRAK"); }), "Towary: Field 'BRAK' not found");
     data.SetName("");
-    EXPECT_EQ(ErrorOf([&] { data.FieldByName("BRAK"); }), "Field 'BRAK' not found");
+    EXPECT_EQ(DatabaseErrorOf([&] { data.FieldByName("BRAK"); }), "Field 'BRAK' not found");
 
     std::vector<TField*> list;
     data.GetFieldList(list, "CENA; id;");
     ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(list[0]->FieldName(), "CENA");
     EXPECT_EQ(list[1]->FieldName(), "ID");
-    EXPECT_EQ(ErrorOf([&] { data.GetFieldList(list, "ID;;CENA"); }), "Field '' not found");
-    EXPECT_EQ(ErrorOf([&] { data.GetFieldList(list, "ID;CENA;X"); }), "Field 'X' not found");
+    EXPECT_EQ(DatabaseErrorOf([&] { data.GetFieldList(list, "ID;;CENA"); }), "Field '' not found");
+    EXPECT_EQ(DatabaseErrorOf([&] { data.GetFieldList(list, "ID;CENA;X"); }),
+              "Field 'X' not found");
 }
 
 TEST_F(MemoryDataSetTest, LocateMatchesExactlyOrByOptions) {
@@ -251,10 +246,10 @@ TEST_F(MemoryDataSetTest, OwnFieldsSurviveClosingAndMadeOnesDoNot) {
     wrong.SetName("Zle");
     wrong.FieldDefs().Add("ID", ftString);
     wrong.AddField("ID", ftInteger);
-    EXPECT_EQ(ErrorOf([&] { wrong.Open(); }),
+    EXPECT_EQ(DatabaseErrorOf([&] { wrong.Open(); }),
               "Zle: Type mismatch for field 'ID', expecting: Integer actual: String");
     wrong.AddField("BRAK", ftInteger);
-    EXPECT_EQ(ErrorOf([&] { wrong.AddField("brak", ftInteger); }),
+    EXPECT_EQ(DatabaseErrorOf([&] { wrong.AddField("brak", ftInteger); }),
               "Zle: Duplicate field name 'brak'");
     EXPECT_FALSE(wrong.Active());
 }
@@ -354,7 +349,7 @@ TEST_F(LookupTest, TheValueFollowsTheKeyAndTheLookupDataset) {
     lines.Edit();
     lines.FieldByName("TOWAR")->SetValue(5);
     EXPECT_EQ(lookup->Value(), QString("T5"));
-    EXPECT_EQ(ErrorOf([&] { lookup->SetValue(QString("T1")); }),
+    EXPECT_EQ(DatabaseErrorOf([&] { lookup->SetValue(QString("T1")); }),
               "Field 'NAZWA_TOWARU' cannot be modified");
     lookup->Clear();
     EXPECT_TRUE(lines.FieldByName("TOWAR")->IsNull());
@@ -369,7 +364,7 @@ TEST_F(LookupTest, TheValueFollowsTheKeyAndTheLookupDataset) {
 TEST_F(LookupTest, IncompleteLookupsAndAFreedLookupDatasetAreHandled) {
     lines.Close();
     lookup->SetLookupResultField("");
-    EXPECT_EQ(ErrorOf([&] { lines.Open(); }),
+    EXPECT_EQ(DatabaseErrorOf([&] { lines.Open(); }),
               "Pozycje: Lookup information for field 'NAZWA_TOWARU' is incomplete");
     EXPECT_FALSE(lines.Active());
     lookup->SetLookupResultField("NAZWA");
