@@ -794,6 +794,21 @@ void TKEditLiczba::UstawJesliWZakresie(double X) {
         SetKWartosc(X);
 }
 
+void TKEditLiczba::keyPressEvent(QKeyEvent* event) {
+    // The dedicated editing keys carry no virtual-key code, so the key rules never see them;
+    // Qt's own editing would take them.
+    switch (event->key()) {
+    case Qt::Key_Paste:
+    case Qt::Key_Cut:
+    case Qt::Key_Undo:
+    case Qt::Key_Redo:
+        event->accept();
+        return;
+    default:
+        TCustomKEdit::keyPressEvent(event);
+    }
+}
+
 void TKEditLiczba::contextMenuEvent(QContextMenuEvent* event) {
     // Only the control's own menu: the edit's menu would paste and cut past the key rules.
     if (PopupMenu() != nullptr)

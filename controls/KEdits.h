@@ -269,6 +269,7 @@ protected:
     void OknoEdycjiKeyPress(QObject* Sender, QChar& Key);
     void OknoEdycjiEnter(QObject* Sender);
 
+    void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

@@ -15,6 +15,11 @@ inline void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     QTest::keyClick(static_cast<QWidget*>(nullptr), key, modifiers);
 }
 
+// A key that types nothing and that QTest cannot map to a character (Qt::Key_Paste, say).
+inline void PressSilentKey(Qt::Key key) {
+    QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), key, QString(), Qt::NoModifier);
+}
+
 // Types the characters one key each ("12,5" is 1, 2, the comma key and 5).
 inline void Type(const char* keys) {
     for (const char* k = keys; *k != 0; ++k)
