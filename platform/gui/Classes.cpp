@@ -23,9 +23,8 @@ TComponent::~TComponent() {
 }
 
 void TComponent::Destroying() {
-    if (removalSent_)
+    if (state_.Contains(csDestroying))
         return;
-    removalSent_ = true;
     state_.Include(csDestroying);
     NotifyRemoval();
 }

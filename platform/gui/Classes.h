@@ -82,7 +82,6 @@ private:
     TComponentState state_;
     std::vector<TComponent*> components_;
     std::vector<TComponent*> freeNotifies_;
-    bool removalSent_ = false;
 };
 
 // An action: a command that knows which components it can act on (its targets), runs on one of
