@@ -190,7 +190,9 @@ void TfrmKomunikat::Przygotuj(const QString& Tekst, const QString& Szczegoly,
     }
 
     if (!Link.isEmpty()) {
-        auto* link = new TLabel(Link, pnlDolny);
+        auto* link = new TLabel(pnlDolny);
+        link->setTextFormat(Qt::PlainText);
+        link->setText(Link);
         SetBounds(link, imgLewy->width(), 0, mmKomunikat->width(), WysokoscEtykiety);
         link->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         QPalette kolor = link->palette();

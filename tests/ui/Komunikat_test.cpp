@@ -317,6 +317,7 @@ TEST(Odnosnik, StoiNadPrzyciskamiIOtwieraSieKliknieciem) {
     ASSERT_EQ(etykiety.size(), 1);
     TLabel* link = etykiety[0];
     EXPECT_EQ(link->text(), adres);
+    EXPECT_EQ(link->textFormat(), Qt::PlainText);
     EXPECT_EQ(link->geometry(), QRect(57, 0, okno.mmKomunikat->width(), 17));
     EXPECT_EQ(link->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
     EXPECT_TRUE(link->font().underline());
