@@ -481,7 +481,9 @@ bool TDataSet::Matches(int record, const TField& field, const Variant& key,
 bool TDataSet::Locate(const QString& keyField, const Variant& keyValue, TLocateOptions options) {
     CheckBrowseMode();
     const TField* field = FieldByName(keyField);
-    const Variant key = field->Convert(keyValue);
+    // An empty text looks for Null whatever the field's type; a number field cannot take it.
+    const bool emptyText = VarIsStr(keyValue) && keyValue.toString().isEmpty();
+    const Variant key = emptyText ? Null() : field->Convert(keyValue);
     for (int record = 0; record < InternalRecordCount(); ++record) {
         if (Matches(record, *field, key, options)) {
             recNo_ = record;

@@ -208,6 +208,13 @@ TEST_F(MemoryDataSetTest, LocateMatchesExactlyOrByOptions) {
         EXPECT_EQ(data.Locate(c.field, c.key, c.options), c.id != 0);
         EXPECT_EQ(Id(), c.id != 0 ? c.id : 5);
     }
+    // An empty text finds a Null value, whatever the field's type.
+    data.AppendRecord({Null(), Null(), Null()});
+    for (const char* field : {"ID", "NAZWA", "CENA"}) {
+        data.First();
+        EXPECT_TRUE(data.Locate(field, QString())) << field;
+        EXPECT_TRUE(data.FieldByName("ID")->IsNull()) << field;
+    }
     EXPECT_THROW(data.Locate("ID", QString("x")), EVariantTypeCastError);
     EXPECT_THROW(data.Locate("NAZWA", QString("far too long")), EDatabaseError);
     EXPECT_THROW(data.Locate("ID;NAZWA", 1), EDatabaseError);
