@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace {
@@ -430,6 +431,16 @@ TEST_F(MasterDetailTest, TheDetailShowsTheMastersRecordsAndFollowsIt) {
     EXPECT_EQ(Items(), "ac");
     lines.SetMasterSource(nullptr);
     EXPECT_EQ(Items(), "abecd");
+}
+
+TEST_F(MasterDetailTest, FreeingTheMastersDataSourceShowsAllRecordsAsSettingNoneDoes) {
+    auto master = std::make_unique<TDataSource>();
+    master->SetDataSet(&orders);
+    lines.SetMasterSource(master.get());
+    EXPECT_EQ(Items(), "ac");
+    master.reset();
+    EXPECT_EQ(lines.MasterSource(), nullptr);
+    EXPECT_EQ(Items(), "abcd");
 }
 
 TEST_F(MasterDetailTest, LinkedDatasetsAreKnownAndCirclesRefused) {
