@@ -192,7 +192,17 @@ void TDataSet::Open() {
     recNo_ = count > 0 ? 0 : -1;
     bof_ = true;
     eof_ = count == 0;
-    SetState(dsBrowse);
+    try {
+        SetState(dsBrowse);
+    } catch (...) {
+        // A data link failed on the opening: the dataset closes again. The closing completes
+        // even when a link fails on it too; the first failure is the one to pass on.
+        try {
+            Close();
+        } catch (...) {
+        }
+        throw;
+    }
 }
 
 void TDataSet::Close() {
