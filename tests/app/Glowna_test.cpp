@@ -109,6 +109,14 @@ TEST_F(GlownaTest, TypedLoginValuesReachTheConnectionAsTyped) {
     }
 }
 
+// A database or server name that looks like markup is shown as it is named.
+TEST_F(GlownaTest, TheVersionLabelShowsMarkupAsText) {
+    Login("<b>srv</b>", "<i>Baza</i>");
+    const QLabel* label = form->labAktualnaWersja;
+    EXPECT_EQ(label->text(), "Wersja bazy <b>srv</b>.<i>Baza</i>: 24.1.4.0");
+    EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()));
+}
+
 TEST_F(GlownaTest, EnterInALoginFieldLogsIn) {
     form->edbSerwer->setText("srv");
     form->edbBaza->setText("db");
