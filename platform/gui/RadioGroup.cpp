@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QPointer>
 #include <QRadioButton>
+#include <QStyleOptionGroupBox>
 
 #include <algorithm>
 
@@ -260,6 +261,13 @@ void TCustomRadioGroup::CMExit() {
 void TCustomRadioGroup::resizeEvent(QResizeEvent* event) {
     QGroupBox::resizeEvent(event);
     ArrangeButtons();
+}
+
+void TCustomRadioGroup::initStyleOption(QStyleOptionGroupBox* option) const {
+    QGroupBox::initStyleOption(option);
+    // The focus is its button's; Qt counts the focus proxy's as the group's and would frame the
+    // caption too.
+    option->state &= ~QStyle::State_HasFocus;
 }
 
 void TCustomRadioGroup::changeEvent(QEvent* event) {

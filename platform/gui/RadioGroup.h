@@ -80,6 +80,7 @@ protected:
     virtual void CMExit();
 
     void resizeEvent(QResizeEvent* event) override;
+    void initStyleOption(QStyleOptionGroupBox* option) const override;
     void changeEvent(QEvent* event) override;
 
 private:

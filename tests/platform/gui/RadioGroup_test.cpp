@@ -3,6 +3,7 @@
 #include "platform/gui/Forms.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
@@ -213,6 +214,14 @@ TEST_F(RadioGroupTest, FocusingTheGroupFocusesItsSelectedButton) {
     group->SetItemIndex(2);
     group->setFocus();
     EXPECT_TRUE(group->Buttons(2)->hasFocus());
+}
+
+TEST_F(RadioGroupTest, TheFocusOfAButtonLeavesTheCaptionUnframed) {
+    const QRect caption(0, 0, group->width(), group->contentsRect().top());
+    const QImage unfocused = group->grab(caption).toImage();
+    Press(Qt::Key_Tab); // by the keyboard: the style shows the focus
+    ASSERT_TRUE(group->Buttons(0)->hasFocus());
+    EXPECT_EQ(group->grab(caption).toImage(), unfocused);
 }
 
 } // namespace
