@@ -5,7 +5,6 @@
 #include "platform/data/FieldDataLink.h"
 #include "platform/gui/Forms.h"
 
-#include <QKeyEvent>
 #include <QRadioButton>
 
 // The field data link, able to let go of a data source that a container has fixed.
@@ -160,8 +159,8 @@ void TKDBRadioGroup::KeyPress(QChar& Key) {
         FDataLink->Reset();
 }
 
-bool TKDBRadioGroup::WantsKey(const QKeyEvent& event) {
-    return FKEnterJakoTab && (event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter);
+bool TKDBRadioGroup::WantsKey(Word Key, TShiftState) const {
+    return FKEnterJakoTab && Key == VK_RETURN;
 }
 
 void TKDBRadioGroup::CMExit() {

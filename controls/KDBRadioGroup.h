@@ -26,7 +26,7 @@ class TFieldDataLink;
 //
 // With KEnterJakoTab, Enter moves the focus to the next control of the form and Shift+Enter to
 // the previous one, before the form's default button sees the key.
-class TKDBRadioGroup : public TCustomRadioGroup {
+class TKDBRadioGroup : public TCustomRadioGroup, public TDialogCodeQuery {
     Q_OBJECT
 
 public:
@@ -48,6 +48,9 @@ public:
     void SetValues(const QStringList& Value);
     bool KEnterJakoTab() const { return FKEnterJakoTab; }
     void SetKEnterJakoTab(bool Value) { FKEnterJakoTab = Value; }
+
+    // Enter, with KEnterJakoTab.
+    bool WantsKey(Word Key, TShiftState Shift) const override;
 
     bool ExecuteAction(TBasicAction* Action) override;
     bool UpdateAction(TBasicAction* Action) override;
@@ -72,7 +75,6 @@ protected:
     void Click() override;
     void KeyDown(Word& Key, TShiftState Shift) override;
     void KeyPress(QChar& Key) override;
-    bool WantsKey(const QKeyEvent& event) override;
     // Writes a marked value; a failure takes the focus back as Change does, passes on and
     // skips OnExit.
     void CMExit() override;

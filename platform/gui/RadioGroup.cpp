@@ -43,10 +43,7 @@ protected:
     void nextCheckState() override { group_->SelectByUser(Index()); }
 
     void keyPressEvent(QKeyEvent* event) override {
-        auto* form = qobject_cast<TForm*>(window());
-        bool wanted = false;
-        Application->Guard([&] { wanted = group_->WantsKey(*event); });
-        if (!wanted && form != nullptr && form->DialogKey(event))
+        if (auto* form = qobject_cast<TForm*>(window()); form != nullptr && form->DialogKey(event))
             return;
         SplitKeyPress(
             this, event, [this](Word& Key, TShiftState Shift) { group_->KeyDown(Key, Shift); },
@@ -242,10 +239,6 @@ void TCustomRadioGroup::KeyDown(Word& Key, TShiftState Shift) {
 void TCustomRadioGroup::KeyPress(QChar& Key) {
     if (OnKeyPress)
         OnKeyPress(this, Key);
-}
-
-bool TCustomRadioGroup::WantsKey(const QKeyEvent&) {
-    return false;
 }
 
 void TCustomRadioGroup::CMEnter() {

@@ -25,7 +25,8 @@ class TGroupButton;
 // a click would. Only the selected button (the first when none is) is a stop of the Tab key.
 //
 // Every key pressed on a button reaches the group in the class library's two steps (KeyDown,
-// then KeyPress per character; see KeyModel.h); a Backspace or space that the group lets through
+// then KeyPress per character; see KeyModel.h), after the form's dialog keys unless the group
+// claims them (TDialogCodeQuery, Controls.h); a Backspace or space that the group lets through
 // while CanModify says no is dropped. The focus entering and leaving the group as a whole (not
 // moving between its buttons, nor going with the window's activation) runs CMEnter and CMExit.
 // Handlers run under the application's guard: a failure that leaves one goes to the error
@@ -71,9 +72,6 @@ protected:
     // The two steps of a key pressed on a button: OnKeyDown and OnKeyPress.
     virtual void KeyDown(Word& Key, TShiftState Shift);
     virtual void KeyPress(QChar& Key);
-    // Whether a key pressed on a button goes to the group before the form's dialog keys (the
-    // default and cancel buttons) take it; the base leaves them to the form.
-    virtual bool WantsKey(const QKeyEvent& event);
     // The focus came into the group from elsewhere: OnEnter.
     virtual void CMEnter();
     // The focus left the group: OnExit.
