@@ -96,6 +96,20 @@ public:
     void TearDown() override { delete source; }
 };
 
+TEST(KDBRadioGroupDefaults, ANewGroupIsEmptyUnboundAndNoTabStop) {
+    TKDBRadioGroup grupa(nullptr);
+    EXPECT_TRUE(grupa.Items().isEmpty());
+    EXPECT_TRUE(grupa.Values().isEmpty());
+    EXPECT_EQ(grupa.Columns(), 1);
+    EXPECT_EQ(grupa.ItemIndex(), -1);
+    EXPECT_EQ(grupa.DataSource(), nullptr);
+    EXPECT_EQ(grupa.DataField(), QString());
+    EXPECT_FALSE(grupa.ReadOnly());
+    EXPECT_FALSE(grupa.KEnterJakoTab());
+    EXPECT_EQ(grupa.focusPolicy(), Qt::NoFocus);
+    EXPECT_TRUE(grupa.isEnabled());
+}
+
 TEST_F(KDBRadioGroupTest, BrowsingSelectsTheButtonOfTheFieldsTextAndWritesNothing) {
     struct Case {
         int index;
@@ -169,6 +183,41 @@ TEST_F(KDBRadioGroupTest, ASelectionWritesTheFieldAtOnce) {
         data.Cancel();
         Button(0)->setFocus();
     }
+}
+
+TEST_F(KDBRadioGroupTest, BackspaceAndSpaceStartTheEditWithoutChangingTheValue) {
+    for (const Qt::Key key : {Qt::Key_Backspace, Qt::Key_Space}) {
+        SCOPED_TRACE(key);
+        ASSERT_TRUE(Button(0)->hasFocus());
+        Press(key);
+        EXPECT_EQ(data.State(), dsEdit);
+        EXPECT_EQ(grupa->ItemIndex(), 0);
+        EXPECT_EQ(log, "");
+        data.Cancel();
+    }
+}
+
+// Runs on the dataset of the data source it is aimed at.
+class LastRecordAction : public TBasicAction {
+public:
+    explicit LastRecordAction(TDataSource* target) : target_(target) {}
+    bool HandlesTarget(TComponent* target) override { return target == target_; }
+    void ExecuteTarget(TComponent*) override { target_->DataSet()->Last(); }
+    void UpdateTarget(TComponent*) override { ++updates; }
+    int updates = 0;
+
+private:
+    TDataSource* target_;
+};
+
+TEST_F(KDBRadioGroupTest, ActionsAimedAtTheDataSourceRunThroughTheGroup) {
+    LastRecordAction action(source);
+    EXPECT_TRUE(grupa->ExecuteAction(&action));
+    EXPECT_EQ(grupa->ItemIndex(), -1); // the last record holds X
+    EXPECT_TRUE(grupa->UpdateAction(&action));
+    EXPECT_EQ(action.updates, 1);
+    LastRecordAction elsewhere(nullptr);
+    EXPECT_FALSE(grupa->ExecuteAction(&elsewhere));
 }
 
 TEST_F(KDBRadioGroupTest, NothingChangesWhereTheFieldCannotBeEdited) {
