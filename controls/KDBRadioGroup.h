@@ -10,7 +10,6 @@
 
 class TDataLink;
 class TDataSource;
-class TFieldDataLink;
 
 // A radio group bound to one field of a dataset. Each button stands for a value: its line of
 // Values, or its caption when Values has no line for it or that line is empty. The group holds
