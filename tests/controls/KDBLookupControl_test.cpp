@@ -320,6 +320,14 @@ TEST_F(LookupControlTest, AFixedDataSourceRefusesListSettings) {
               "Operation not allowed in a DBCtrlGrid");
     EXPECT_TRUE(control->GetKeyFieldName().isEmpty());
     EXPECT_EQ(control->GetListSource(), nullptr);
+
+    // While a design is read the container sets the data source; the control's own is dropped.
+    control->BeginLoading();
+    control->SetDataSource(&zamowieniaSource);
+    EXPECT_EQ(control->DataSource(), nullptr);
+    control->Loaded();
+    EXPECT_EQ(DatabaseErrorOf([&] { control->SetDataSource(&zamowieniaSource); }),
+              "DataSource cannot be changed");
 }
 
 TEST_F(LookupControlTest, MovingBetweenLookupFieldsTakesTheNewFieldsListAndWritesItsKey) {
