@@ -168,7 +168,7 @@ void Run(const TStringList& script, const std::vector<QByteArray>& lines, bool e
     Expect(failure == expected.failure, "the failure its batch calls for",
            how + QStringLiteral(": [") + failure + QStringLiteral("] instead of [") +
                expected.failure + u']');
-    Expect(failure.isEmpty() ? ran == expected.ran : true, "false for a blank script only", how);
+    Expect(!failure.isEmpty() || ran == expected.ran, "false for a blank script only", how);
     Expect(server->Log() == expected.log, "the batches of the script reach the server",
            how + QStringLiteral("\ngot:\n") + server->Log().join(u'\n') +
                QStringLiteral("\nexpected:\n") + expected.log.join(u'\n'));
