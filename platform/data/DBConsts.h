@@ -19,6 +19,8 @@ inline const QString SDataSetEmpty =
     QStringLiteral("Cannot perform this operation on an empty dataset");
 inline const QString SDataSourceChange = QStringLiteral("DataSource cannot be changed");
 inline const QString SCircularDataLink = QStringLiteral("Circular datalinks are not allowed");
+inline const QString SPropDefByLookup = QStringLiteral("Property already defined by lookup field");
+inline const QString SNotReplicatable = QStringLiteral("Operation not allowed in a DBCtrlGrid");
 inline const QString SFieldReadOnly = QStringLiteral("Field '%s' cannot be modified");
 inline const QString SDataSetMissing = QStringLiteral("Field '%s' has no dataset");
 inline const QString SFieldAccessError = QStringLiteral("Cannot access field '%s' as type %s");

@@ -24,6 +24,10 @@ constexpr TAnchors DefaultAnchors = akLeft | akTop;
 // Horizontal alignment of a text.
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
+// The reading order of a control: left to right, or right to left with its alignment mirrored,
+// without it, or for the reading only.
+enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+
 // The border of a control: none or a single line.
 enum class TBorderStyle { bsNone, bsSingle };
 

@@ -74,6 +74,7 @@ enum TShiftStateItem : unsigned {
     ssLeft = 8,
     ssRight = 16,
     ssMiddle = 32,
+    ssDouble = 64, // the second press of a double click
 };
 
 class TShiftState {
