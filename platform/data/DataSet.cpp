@@ -192,7 +192,17 @@ void TDataSet::Open() {
     recNo_ = count > 0 ? 0 : -1;
     bof_ = true;
     eof_ = count == 0;
-    SetState(dsBrowse);
+    try {
+        SetState(dsBrowse);
+    } catch (...) {
+        // A data link failed on the opening: the dataset closes again. The closing completes
+        // even when a link fails on it too; the first failure is the one to pass on.
+        try {
+            Close();
+        } catch (...) {
+        }
+        throw;
+    }
 }
 
 void TDataSet::Close() {
@@ -481,7 +491,9 @@ bool TDataSet::Matches(int record, const TField& field, const Variant& key,
 bool TDataSet::Locate(const QString& keyField, const Variant& keyValue, TLocateOptions options) {
     CheckBrowseMode();
     const TField* field = FieldByName(keyField);
-    const Variant key = field->Convert(keyValue);
+    // An empty text looks for Null whatever the field's type; a number field cannot take it.
+    const bool emptyText = VarIsStr(keyValue) && keyValue.toString().isEmpty();
+    const Variant key = emptyText ? Null() : field->Convert(keyValue);
     for (int record = 0; record < InternalRecordCount(); ++record) {
         if (Matches(record, *field, key, options)) {
             recNo_ = record;

@@ -74,7 +74,8 @@ public:
     void SetActive(bool active);
     // Makes the fields (from the field definitions unless the dataset has its own), checks them
     // (a data field without its definition, lookup fields without their four settings or key
-    // field) and shows the first record. On failure the dataset stays closed.
+    // field) and shows the first record. On failure (a data link's on the opening too) the
+    // dataset stays closed.
     void Open();
     // Fields made from the definitions go away with the closing.
     void Close();

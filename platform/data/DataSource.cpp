@@ -10,9 +10,11 @@ TDataSource::TDataSource(TComponent* owner) : TComponent(owner) {}
 
 TDataSource::~TDataSource() {
     Destroying();
-    SetDataSet(nullptr);
+    // The links go first, while the dataset is still there: each then sees itself left without
+    // a data source, as when it is given none (a detail dataset shows all its records again).
     while (!dataLinks_.empty())
         RemoveDataLink(dataLinks_.back());
+    SetDataSet(nullptr);
 }
 
 void TDataSource::SetDataSet(TDataSet* dataSet) {

@@ -13,7 +13,8 @@ class TDataSet;
 // links without the visual-control flag first, so that detail datasets follow their master
 // before any control shows them.
 //
-// Freed before its dataset or its links, it lets go of them first: the links turn inactive.
+// Freed before its dataset or its links, it lets go of them first, the links before the dataset:
+// they turn inactive as when they are given no data source.
 class TDataSource : public TComponent {
 public:
     explicit TDataSource(TComponent* owner = nullptr);

@@ -209,6 +209,40 @@ TEST_F(DataLinkTest, OpeningWhileDisabledReachesTheLinkWhenEnabled) {
     EXPECT_FALSE(data.ControlsDisabled());
 }
 
+TEST_F(DataLinkTest, ALinkFailingOnTheOpeningLeavesTheDatasetClosed) {
+    // Refuses to turn active.
+    class RefusingLink : public TDataLink {
+    protected:
+        void ActiveChanged() override {
+            if (Active())
+                throw Exception("refused");
+        }
+    };
+    data.Close();
+    // The recording link is told first, the refusing one after it.
+    link.SetDataSource(nullptr);
+    RefusingLink refusing;
+    refusing.SetDataSource(&source);
+    link.SetDataSource(&source);
+    link.Take();
+    try {
+        data.Open();
+        ADD_FAILURE();
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "refused");
+    }
+    EXPECT_FALSE(data.Active());
+    EXPECT_EQ(source.State(), dsInactive);
+    EXPECT_FALSE(link.Active());
+    EXPECT_EQ(link.Take(), "active inactive");
+    EXPECT_EQ(data.FieldCount(), 0);
+
+    refusing.SetDataSource(nullptr);
+    data.Open();
+    EXPECT_EQ(Id(), 1);
+    EXPECT_EQ(link.Take(), "active");
+}
+
 TEST_F(DataLinkTest, LinksWithoutTheVisualFlagAreToldFirst) {
     std::vector<std::string> log;
     RecordingLink visual(&log);
