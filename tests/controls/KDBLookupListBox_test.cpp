@@ -248,6 +248,13 @@ TEST_F(ListBoxTest, TheScrollBarShowsOnlyWhileTheRowsAreFullAndPagesWithoutChoos
     EXPECT_EQ(log, "");
     EXPECT_EQ(bar->value(), 2);
     EXPECT_FALSE(bar->hasFocus());
+
+    // The bar stands beside the rows, also after the border changed.
+    EXPECT_EQ(box->ClientWidth(), box->width() - 4 - bar->width());
+    box->SetBorderStyle(TBorderStyle::bsNone);
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_EQ(box->ClientWidth(), box->width() - bar->width());
+    EXPECT_EQ(bar->geometry().right(), box->width() - 1);
 }
 
 TEST_F(ListBoxTest, HoldingTheMouseAboveTheBoxScrollsFasterTheFartherAwayItIs) {
