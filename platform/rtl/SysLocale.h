@@ -1,0 +1,11 @@
+#pragma once
+
+// What the run-time layer knows of the system's locale beyond its number formats. These are
+// settings with the defaults of a Western system; the program (or a test) may change them.
+struct TSysLocale {
+    // The locale writes with double-byte character sets (Chinese, Japanese, Korean). Nothing
+    // here tells it from the system; off unless set.
+    bool FarEast = false;
+};
+
+extern TSysLocale SysLocale;
