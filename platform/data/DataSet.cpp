@@ -192,7 +192,17 @@ void TDataSet::Open() {
     recNo_ = count > 0 ? 0 : -1;
     bof_ = true;
     eof_ = count == 0;
-    SetState(dsBrowse);
+    try {
+        SetState(dsBrowse);
+    } catch (...) {
+        // A data link failed on the opening: the dataset closes again. The closing completes
+        // even when a link fails on it too; the first failure is the one to pass on.
+        try {
+            Close();
+        } catch (...) {
+        }
+        throw;
+    }
 }
 
 void TDataSet::Close() {
@@ -481,7 +491,9 @@ bool TDataSet::Matches(int record, const TField& field, const Variant& key,
 bool TDataSet::Locate(const QString& keyField, const Variant& keyValue, TLocateOptions options) {
     CheckBrowseMode();
     const TField* field = FieldByName(keyField);
-    const Variant key = field->Convert(keyValue);
+    // An empty text looks for Null whatever the field's type; a number field cannot take it.
+    const bool emptyText = VarIsStr(keyValue) && keyValue.toString().isEmpty();
+    const Variant key = emptyText ? Null() : field->Convert(keyValue);
     for (int record = 0; record < InternalRecordCount(); ++record) {
         if (Matches(record, *field, key, options)) {
             recNo_ = record;
@@ -660,12 +672,16 @@ void TDataSet::DataEvent(TDataEvent event, const TDataEventInfo& info) {
     default:
         break;
     }
-    if (!notify)
-        return;
+    if (notify)
+        NotifyDataSources(sent, sentInfo, nullptr);
+}
+
+void TDataSet::NotifyDataSources(TDataEvent event, const TDataEventInfo& info,
+                                 std::exception_ptr* failure) {
     const std::vector<TDataSource*> sources = dataSources_;
     for (TDataSource* source : sources)
         if (Contains(dataSources_, source))
-            source->DataEvent(sent, sentInfo);
+            source->DataEvent(event, info, failure);
 }
 
 void TDataSet::DisableControls() {
@@ -679,15 +695,21 @@ void TDataSet::DisableControls() {
 void TDataSet::EnableControls() {
     if (disableCount_ == 0 || --disableCount_ > 0)
         return;
-    const ScopeExit release([this] {
-        if (!ControlsDisabled())
-            retiredFields_.clear();
-    });
+    // Every link is told, even after one has failed: each must let go of the fields kept for it
+    // before they go.
+    std::exception_ptr failure;
+    shownRecNo_ = -1;
     if (state_ != disableState_)
-        DataEvent(deUpdateState);
+        NotifyDataSources(deUpdateState, {}, &failure);
     if (state_ != dsInactive)
-        DataEvent(openChangedWhileDisabled_ || layoutChangedWhileDisabled_ ? deLayoutChange
-                                                                           : deDataSetChange);
+        NotifyDataSources(openChangedWhileDisabled_ || layoutChangedWhileDisabled_
+                              ? deLayoutChange
+                              : deDataSetChange,
+                          {}, &failure);
+    if (!ControlsDisabled())
+        retiredFields_.clear();
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 TDataSource* TDataSet::MasterSource() const {

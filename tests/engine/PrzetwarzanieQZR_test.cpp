@@ -294,14 +294,38 @@ TEST_F(PrzetwarzanieQZRTest, AFailingBatchIsReportedWithItsOperationAndLine) {
     EXPECT_EQ(shown.link, "");
 }
 
-TEST_F(PrzetwarzanieQZRTest, TheMessageWindowAndRedStatusDependOnRightsAndVisibility) {
+TEST_F(PrzetwarzanieQZRTest, TheMessageWindowFollowsRightsAndTheRedStatusVisibility) {
+    // Each condition on its own: a mix-up of the two shows in a mixed case.
+    struct Case {
+        bool visible;
+        QString rights;
+        bool red, shown;
+    };
+    const Case cases[] = {
+        {true, "S", true, true},
+        {true, "N", true, false},
+        {false, "S", false, true},
+        {false, "N", false, false},
+    };
     server->OnContaining("bad", FakeServer::ServerError("boom"));
-    UprawnieniaUzytkownika = std::make_shared<Rights>("N");
-    status.visible = false;
-    EXPECT_THROW(Run({"bad", "GO"}), EOleException);
-    EXPECT_TRUE(shownMessages.empty());
-    EXPECT_FALSE(status.color.has_value());
-    EXPECT_NE(status.captions.back().indexOf("wykonywanie operacji 1 z 1"), -1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "visible " << c.visible << ", rights " << c.rights.toStdString());
+        shownMessages.clear();
+        status = FakeStatus();
+        status.visible = c.visible;
+        UprawnieniaUzytkownika = std::make_shared<Rights>(c.rights);
+        EXPECT_THROW(Run({"bad", "GO"}), EOleException);
+        EXPECT_EQ(shownMessages.size(), c.shown ? 1u : 0u);
+        EXPECT_EQ(status.color.has_value(), c.red);
+        const bool stopped = status.captions.back() ==
+                             QString::fromUtf8("Aktualizacja bazy do wersji 24.2.2.0 przerwana z "
+                                               "powodu błędu.");
+        EXPECT_EQ(stopped, c.red);
+        if (!c.red) {
+            EXPECT_NE(status.captions.back().indexOf("wykonywanie operacji 1 z 1"), -1);
+        }
+    }
 }
 
 TEST_F(PrzetwarzanieQZRTest, OtherFailuresOfABatchPassUnchangedAfterTheRollback) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace {
@@ -207,6 +208,13 @@ TEST_F(MemoryDataSetTest, LocateMatchesExactlyOrByOptions) {
         data.Locate("ID", 5);
         EXPECT_EQ(data.Locate(c.field, c.key, c.options), c.id != 0);
         EXPECT_EQ(Id(), c.id != 0 ? c.id : 5);
+    }
+    // An empty text finds a Null value, whatever the field's type.
+    data.AppendRecord({Null(), Null(), Null()});
+    for (const char* field : {"ID", "NAZWA", "CENA"}) {
+        data.First();
+        EXPECT_TRUE(data.Locate(field, QString())) << field;
+        EXPECT_TRUE(data.FieldByName("ID")->IsNull()) << field;
     }
     EXPECT_THROW(data.Locate("ID", QString("x")), EVariantTypeCastError);
     EXPECT_THROW(data.Locate("NAZWA", QString("far too long")), EDatabaseError);
@@ -423,6 +431,16 @@ TEST_F(MasterDetailTest, TheDetailShowsTheMastersRecordsAndFollowsIt) {
     EXPECT_EQ(Items(), "ac");
     lines.SetMasterSource(nullptr);
     EXPECT_EQ(Items(), "abecd");
+}
+
+TEST_F(MasterDetailTest, FreeingTheMastersDataSourceShowsAllRecordsAsSettingNoneDoes) {
+    auto master = std::make_unique<TDataSource>();
+    master->SetDataSet(&orders);
+    lines.SetMasterSource(master.get());
+    EXPECT_EQ(Items(), "ac");
+    master.reset();
+    EXPECT_EQ(lines.MasterSource(), nullptr);
+    EXPECT_EQ(Items(), "abcd");
 }
 
 TEST_F(MasterDetailTest, LinkedDatasetsAreKnownAndCirclesRefused) {
