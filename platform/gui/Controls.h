@@ -82,3 +82,16 @@ protected:
 // Whether the focused control of `form`, or a control between it and the form, wants the key
 // before the form.
 bool FocusedControlWantsKey(const QWidget* form, Word key, TShiftState shift);
+
+class TDataLink;
+
+// A data-aware control answers with the data link that binds it, so that whoever holds the
+// control (a container of data controls, an action) can reach its data source. The platform's
+// data-link query (CM_GETDATALINK), as an interface.
+class TDataLinkQuery {
+public:
+    virtual TDataLink* GetDataLink() const = 0;
+
+protected:
+    ~TDataLinkQuery() = default;
+};
