@@ -85,7 +85,8 @@ void TKListSourceLink::DataSetChanged() {
 
 TKDBLookupControl::TKDBLookupControl(TComponent* AOwner, QWidget* parent)
     : TCustomControl(AOwner, parent) {
-    SetControlStyle({csOpaque, csNeedsBorderPaint});
+    // The border is always painted by the control itself, and it takes no clicks of its own.
+    SetControlStyle({csOpaque});
     SetParentColor(false);
     SetTabStop(true);
     FLookupSource = new TDataSource(this);

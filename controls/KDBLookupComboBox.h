@@ -132,7 +132,12 @@ protected:
     // Makes the record with the key value the list dataset's current one; false when the key is
     // Null or not found, or the locate fails.
     virtual bool MoveListToKey();
-    // Incremental search by a typed character in the display field; see the source for the rules.
+    // Incremental search in a text display field (data or internal-calculated): backspace and
+    // Esc empty the search text; any character from the blank up but DEL, while the value is
+    // editable, extends it and chooses the key of the first list record whose display field
+    // starts with it, in any case. A pause of more than 2000 ms after the last search character
+    // typed into any lookup control starts a new text; the text holds at most 32 characters.
+    // No record found: nothing changes. A text the field cannot take is kept all the same.
     virtual void SearchByTypedChar(QChar Key);
     // The user's choice of a key value: the change events, the write into the bound field, then
     // a repaint and Click. A failure passes on and skips the repaint and Click.

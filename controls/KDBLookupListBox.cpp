@@ -337,10 +337,9 @@ void TKDBLookupListBox::RefreshScrollBar() {
     const TDataSet* list = FListSourceLink->DataSet();
     const bool full = FVisibleRecords != 0 && FVisibleRecords == FRowCount;
     const TScrollBarState state = ScrollBarState(full, full && list->Bof(), full && list->Eof());
-    if (FScrollBar->Max() == state.Max && FScrollBar->Position() == state.Position)
-        return;
-    FScrollBar->SetScrollInfo(0, state.Max, state.Position);
-    // The bar takes its width from the client area.
+    if (FScrollBar->Max() != state.Max || FScrollBar->Position() != state.Position)
+        FScrollBar->SetScrollInfo(0, state.Max, state.Position);
+    // The bar takes its width from the client area, also after the border was made anew.
     TCreateParams params;
     CreateParams(params);
     QMargins margins = WindowBorder(params);

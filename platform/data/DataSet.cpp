@@ -672,12 +672,16 @@ void TDataSet::DataEvent(TDataEvent event, const TDataEventInfo& info) {
     default:
         break;
     }
-    if (!notify)
-        return;
+    if (notify)
+        NotifyDataSources(sent, sentInfo, nullptr);
+}
+
+void TDataSet::NotifyDataSources(TDataEvent event, const TDataEventInfo& info,
+                                 std::exception_ptr* failure) {
     const std::vector<TDataSource*> sources = dataSources_;
     for (TDataSource* source : sources)
         if (Contains(dataSources_, source))
-            source->DataEvent(sent, sentInfo);
+            source->DataEvent(event, info, failure);
 }
 
 void TDataSet::DisableControls() {
@@ -691,15 +695,21 @@ void TDataSet::DisableControls() {
 void TDataSet::EnableControls() {
     if (disableCount_ == 0 || --disableCount_ > 0)
         return;
-    const ScopeExit release([this] {
-        if (!ControlsDisabled())
-            retiredFields_.clear();
-    });
+    // Every link is told, even after one has failed: each must let go of the fields kept for it
+    // before they go.
+    std::exception_ptr failure;
+    shownRecNo_ = -1;
     if (state_ != disableState_)
-        DataEvent(deUpdateState);
+        NotifyDataSources(deUpdateState, {}, &failure);
     if (state_ != dsInactive)
-        DataEvent(openChangedWhileDisabled_ || layoutChangedWhileDisabled_ ? deLayoutChange
-                                                                           : deDataSetChange);
+        NotifyDataSources(openChangedWhileDisabled_ || layoutChangedWhileDisabled_
+                              ? deLayoutChange
+                              : deDataSetChange,
+                          {}, &failure);
+    if (!ControlsDisabled())
+        retiredFields_.clear();
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 TDataSource* TDataSet::MasterSource() const {

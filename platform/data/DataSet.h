@@ -7,6 +7,7 @@
 
 #include <QString>
 
+#include <exception>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -141,6 +142,8 @@ public:
     // the one it had at the first DisableControls; then, when it is open, a layout change when
     // it was opened or closed or its layout changed in between, else a change of the whole
     // dataset. Fields it let go of in between live on, without a dataset, until then.
+    // Every data link is told even when one fails (a link that fails lets go of the fields it
+    // held); the first failure passes on once they are told and those fields are gone.
     void DisableControls();
     void EnableControls();
     bool ControlsDisabled() const { return disableCount_ != 0; }
@@ -192,6 +195,8 @@ private:
     void RemoveDataSource(TDataSource* dataSource);
     void DetachDataSources();
 
+    void NotifyDataSources(TDataEvent event, const TDataEventInfo& info,
+                           std::exception_ptr* failure);
     void SetState(TDataSetState state);
     void BindFields();
     void DestroyFields();

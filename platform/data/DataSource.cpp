@@ -62,33 +62,43 @@ void TDataSource::RemoveDataLink(TDataLink* dataLink) {
     dataLink->UpdateState();
 }
 
-void TDataSource::DataEvent(TDataEvent event, const TDataEventInfo& info) {
+void TDataSource::DataEvent(TDataEvent event, const TDataEventInfo& info,
+                            std::exception_ptr* failure) {
     if (event == deUpdateState)
-        UpdateState();
+        UpdateState(failure);
     else if (state_ != dsInactive)
-        NotifyDataLinks(event, info);
+        NotifyDataLinks(event, info, failure);
 }
 
-void TDataSource::NotifyDataLinks(TDataEvent event, const TDataEventInfo& info) {
+void TDataSource::NotifyDataLinks(TDataEvent event, const TDataEventInfo& info,
+                                  std::exception_ptr* failure) {
     // A link may leave, or be freed, while another one is told.
     const std::vector<TDataLink*> links = dataLinks_;
     for (const bool visual : {false, true}) {
         for (auto it = links.rbegin(); it != links.rend(); ++it) {
             TDataLink* link = *it;
             if (std::find(dataLinks_.begin(), dataLinks_.end(), link) != dataLinks_.end() &&
-                link->VisualControl() == visual)
-                link->DataEvent(event, info);
+                link->VisualControl() == visual) {
+                try {
+                    link->DataEvent(event, info);
+                } catch (...) {
+                    if (!failure)
+                        throw;
+                    if (!*failure)
+                        *failure = std::current_exception();
+                }
+            }
         }
     }
 }
 
-void TDataSource::UpdateState() {
-    SetState(enabled_ && dataSet_ ? dataSet_->state_ : dsInactive);
+void TDataSource::UpdateState(std::exception_ptr* failure) {
+    SetState(enabled_ && dataSet_ ? dataSet_->state_ : dsInactive, failure);
 }
 
-void TDataSource::SetState(TDataSetState state) {
+void TDataSource::SetState(TDataSetState state, std::exception_ptr* failure) {
     if (state == state_)
         return;
     state_ = state;
-    NotifyDataLinks(deUpdateState, {});
+    NotifyDataLinks(deUpdateState, {}, failure);
 }

@@ -3,6 +3,7 @@
 #include "platform/data/DB.h"
 #include "platform/gui/Classes.h"
 
+#include <exception>
 #include <vector>
 
 class TDataLink;
@@ -49,10 +50,14 @@ private:
 
     void AddDataLink(TDataLink* dataLink);
     void RemoveDataLink(TDataLink* dataLink);
-    void DataEvent(TDataEvent event, const TDataEventInfo& info);
-    void NotifyDataLinks(TDataEvent event, const TDataEventInfo& info);
-    void UpdateState();
-    void SetState(TDataSetState state);
+    // With `failure` every link is told even when one fails, and the first failure is kept
+    // there; without it a failure passes on at once.
+    void DataEvent(TDataEvent event, const TDataEventInfo& info,
+                   std::exception_ptr* failure = nullptr);
+    void NotifyDataLinks(TDataEvent event, const TDataEventInfo& info,
+                         std::exception_ptr* failure = nullptr);
+    void UpdateState(std::exception_ptr* failure = nullptr);
+    void SetState(TDataSetState state, std::exception_ptr* failure);
 
     TDataSet* dataSet_ = nullptr;
     bool autoEdit_ = true;

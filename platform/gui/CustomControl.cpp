@@ -76,14 +76,14 @@ void TCustomControl::SetCtl3D(bool Value) {
     if (Value == FCtl3D)
         return;
     FCtl3D = Value;
-    Application->Guard([this] { CMCtl3DChanged(); });
+    CMCtl3DChanged();
 }
 
 void TCustomControl::SetBiDiMode(TBiDiMode Value) {
     if (Value == FBiDiMode)
         return;
     FBiDiMode = Value;
-    Application->Guard([this] { CMBiDiModeChanged(); });
+    CMBiDiModeChanged();
 }
 
 bool TCustomControl::TabStop() const {

@@ -14,12 +14,9 @@ class QPainter;
 
 // How a control behaves towards the mouse and how it is painted.
 enum TControlStyleItem : unsigned {
-    csCaptureMouse = 1, // holds the mouse while a button is down
-    csClickEvents = 2,  // a left press and release inside it is a Click
-    csDoubleClicks = 4, // the second press of a double click comes with ssDouble
-    csOpaque = 8,       // paints its whole client area: no background is painted first
-    csNeedsBorderPaint = 16,
-    csReplicatable = 32, // a grid of data controls may paint it as a copy once per record
+    csClickEvents = 1,  // a left press and release inside it is a Click
+    csDoubleClicks = 2, // the second press of a double click comes with ssDouble
+    csOpaque = 4,       // paints its whole client area: no background is painted first
 };
 
 class TControlStyle {
@@ -170,7 +167,7 @@ private:
     // A Qt mouse position in client coordinates.
     QPoint ClientPoint(const QMouseEvent* event) const;
 
-    TControlStyle FControlStyle{csCaptureMouse, csClickEvents, csDoubleClicks};
+    TControlStyle FControlStyle{csClickEvents, csDoubleClicks};
     TColor FColor = clWindow;
     bool FParentColor = true;
     bool FCtl3D = true;

@@ -248,6 +248,13 @@ TEST_F(ListBoxTest, TheScrollBarShowsOnlyWhileTheRowsAreFullAndPagesWithoutChoos
     EXPECT_EQ(log, "");
     EXPECT_EQ(bar->value(), 2);
     EXPECT_FALSE(bar->hasFocus());
+
+    // The bar stands beside the rows, also after the border changed.
+    EXPECT_EQ(box->ClientWidth(), box->width() - 4 - bar->width());
+    box->SetBorderStyle(TBorderStyle::bsNone);
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_EQ(box->ClientWidth(), box->width() - bar->width());
+    EXPECT_EQ(bar->geometry().right(), box->width() - 1);
 }
 
 TEST_F(ListBoxTest, HoldingTheMouseAboveTheBoxScrollsFasterTheFartherAwayItIs) {
@@ -297,6 +304,20 @@ TEST_F(ListBoxTest, AHandlerThatFailsDuringAutoScrollShowsOneErrorAndEndsTheDrag
     Mouse(box, QEvent::MouseButtonRelease, 5, 2, Qt::LeftButton, Qt::NoButton);
 }
 
+TEST_F(ListBoxTest, ADoubleClickOnTheChosenRowRaisesOnDblClickAfterItsFirstClickChoseIt) {
+    Fill(10);
+    Bind();
+    box->OnDblClick = [this](QObject*) { Log("double"); };
+    const int y = 2 * RowHeight() + 2;
+    Mouse(box, QEvent::MouseButtonPress, 5, y, Qt::LeftButton, Qt::LeftButton);
+    Mouse(box, QEvent::MouseButtonRelease, 5, y, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(Kod(), 3);
+    log.clear();
+    Mouse(box, QEvent::MouseButtonDblClick, 5, y, Qt::LeftButton, Qt::LeftButton);
+    Mouse(box, QEvent::MouseButtonRelease, 5, y, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(log, "double");
+}
+
 TEST_F(ListBoxTest, AnEmptyListChoosesNothingAndKeepsTheBoundKey) {
     Bind();
     Focus();
@@ -331,11 +352,13 @@ TEST_F(ListBoxTest, ThePopUpListKeepsTheFocusOfTheControlUnderItAndTheFormActive
     popup->move(before->mapToGlobal(QPoint(0, before->height())));
     popup->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(popup));
+    popup->OnMouseUp = [this](QObject*, TMouseButton, TShiftState, int, int) { Log("up"); };
     // Its own single-line border.
     EXPECT_EQ(popup->height(), 7 * RowHeight() + 2);
 
     QTest::mouseClick(popup, Qt::LeftButton, {}, QPoint(10, 2 * RowHeight() + 3));
     EXPECT_EQ(popup->KeyValue(), Variant(3));
+    EXPECT_EQ(log, "up"); // the owner's hook hears the release
     EXPECT_TRUE(before->hasFocus());
     EXPECT_TRUE(form.isActiveWindow());
     EXPECT_EQ(QApplication::activeWindow(), &form);

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -207,6 +208,60 @@ TEST_F(DataLinkTest, OpeningWhileDisabledReachesTheLinkWhenEnabled) {
     EXPECT_EQ(link.Take(), "active layout");
     data.EnableControls();
     EXPECT_FALSE(data.ControlsDisabled());
+}
+
+// Holds a field found by name whenever it turns active or the layout changes, as a control does;
+// a look-up that fails leaves it holding none.
+class FieldHolder : public TDataLink {
+public:
+    explicit FieldHolder(QString fieldName) : fieldName_(std::move(fieldName)) {}
+    TField* field = nullptr;
+
+protected:
+    void ActiveChanged() override { LookUp(); }
+    void LayoutChanged() override { LookUp(); }
+
+private:
+    void LookUp() {
+        field = nullptr;
+        if (Active())
+            field = DataSet()->FieldByName(fieldName_);
+    }
+
+    QString fieldName_;
+};
+
+TEST_F(DataLinkTest, LinksFailingAsTheControlsAreEnabledLeaveNoLinkWithAFreedField) {
+    data.Close();
+    data.FieldDefs().Add("CENA", ftFloat);
+    data.Open();
+    // Told in the reverse order of attaching: NAZWA, CENA, ID, then the recording link.
+    FieldHolder id("ID"), price("CENA"), name("NAZWA");
+    for (FieldHolder* holder : {&id, &price, &name})
+        holder->SetDataSource(&source);
+    link.Take();
+
+    // The fields are made again, and two of the names are gone.
+    data.DisableControls();
+    data.Close();
+    data.FieldDefs().Clear();
+    data.FieldDefs().Add("ID", ftInteger);
+    data.FieldDefs().Add("OPIS", ftString);
+    data.Open();
+    link.Take();
+    try {
+        data.EnableControls();
+        ADD_FAILURE();
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), "Field 'NAZWA' not found");
+    }
+    EXPECT_FALSE(data.ControlsDisabled());
+    // Every link was told, those after the failures too.
+    EXPECT_EQ(name.field, nullptr);
+    EXPECT_EQ(price.field, nullptr);
+    EXPECT_EQ(id.field->Value(), 1);
+    EXPECT_EQ(id.field, data.FieldByName("ID"));
+    EXPECT_EQ(link.Take(), "layout");
 }
 
 TEST_F(DataLinkTest, ALinkFailingOnTheOpeningLeavesTheDatasetClosed) {
