@@ -72,6 +72,8 @@ void DopasujRozmiar(QLabel* label) {
 QLabel* Etykieta(QWidget* parent, const char* name, const QString& caption, int left, int top,
                  int width, int height, Qt::Alignment alignment = Qt::AlignLeft) {
     auto* label = Utworz<QLabel>(parent, name, left, top, width, height);
+    // Captions carry server and database names: never read them as markup.
+    label->setTextFormat(Qt::PlainText);
     label->setText(caption);
     label->setAlignment(alignment | Qt::AlignVCenter);
     DopasujRozmiar(label);

@@ -43,9 +43,6 @@ bool IsEnterOrEscape(const QKeyEvent* event) {
 TKDBLookupComboBox::TKDBLookupComboBox(TComponent* AOwner, QWidget* parent)
     : TKDBLookupControl(AOwner, parent), FPopupList(new TKPopupDataList(this, this)),
       FDropButtonWidth(style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this)) {
-    TControlStyle controlStyle = ControlStyle();
-    controlStyle.Include(csReplicatable);
-    SetControlStyle(controlStyle);
     resize(145, FixedHeight());
     FPopupList->setVisible(false);
     FPopupList->OnMouseUp = [this](QObject*, TMouseButton Button, TShiftState, int X, int Y) {

@@ -8,10 +8,13 @@
 #include "platform/rtl/Format.h"
 #include "platform/rtl/FormatSettings.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QInputMethodEvent>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QProxyStyle>
@@ -22,6 +25,7 @@
 #include <cmath>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -35,21 +39,6 @@ constexpr int GruboscRamki = 1;
 // The control whose CMExit runs; the focus may come back to it, or pass through others, while
 // the exit shows a box.
 QPointer<TCustomKEdit> Opuszczana;
-
-// Holds the text in one letter case, whether typed, pasted or set.
-class TWielkoscLiter : public QValidator {
-public:
-    TWielkoscLiter(TEditCharCase wielkosc, QObject* parent)
-        : QValidator(parent), wielkosc_(wielkosc) {}
-
-    State validate(QString& input, int&) const override {
-        input = wielkosc_ == ecUpperCase ? input.toUpper() : input.toLower();
-        return Acceptable;
-    }
-
-private:
-    TEditCharCase wielkosc_;
-};
 
 // The application's style with another character for masked text.
 class TZnakHasla : public QProxyStyle {
@@ -77,15 +66,46 @@ bool ZmianaOkna(Qt::FocusReason reason) {
 
 // --- TCustomKEdit ---------------------------------------------------------------------------
 
+// The rules every text of the edit meets as it changes: the letter case, whether typed, pasted
+// or set; and the window's limit, which refuses what the user would bring in (typed or dropped)
+// beyond it, so that the edit takes its text back, but never cuts text the program sets or an
+// undo restores. (Qt's own maximum length would cut set text too.)
+class TCustomKEdit::TReguly : public QValidator {
+public:
+    explicit TReguly(TCustomKEdit* edit) : QValidator(edit), edit_(edit) {}
+
+    State validate(QString& input, int&) const override {
+        if (edit_->FCharCase == ecUpperCase)
+            input = input.toUpper();
+        else if (edit_->FCharCase == ecLowerCase)
+            input = input.toLower();
+        const bool wlasny = edit_->FOwnTextChange || edit_->FCofanie;
+        if (!wlasny && input.size() > edit_->FLimitOkna &&
+            input.size() > edit_->FPoprzedniTekst.size())
+            return Invalid;
+        return Acceptable;
+    }
+
+private:
+    TCustomKEdit* edit_;
+};
+
 TCustomKEdit::TCustomKEdit(TComponent* AOwner, QWidget* parent)
-    : QLineEdit(parent), TComponent(AOwner) {
+    : QLineEdit(parent), TComponent(AOwner), FReguly(new TReguly(this)) {
     resize(121, 25);
     setFocusPolicy(Qt::StrongFocus);
+    setMaxLength(NajwiekszaDlugosc);
+    FLimitOkna = NajwiekszaDlugosc;
+    setValidator(FReguly);
     connect(this, &QLineEdit::textChanged, this, [this] { TextChanged(); });
     AdjustHeight();
 }
 
 void TCustomKEdit::TextChanged() {
+    // Qt reports a change it has taken back as well.
+    if (text() == FPoprzedniTekst)
+        return;
+    FPoprzedniTekst = text();
     if (!FOwnTextChange)
         Application->Guard([this] { Change(); });
 }
@@ -129,8 +149,7 @@ void TCustomKEdit::SetMaxLength(int Value) {
 }
 
 void TCustomKEdit::DoSetMaxLength(int Value) {
-    // A limit below the text's length cuts the text, which is a change.
-    KeepState([&] { setMaxLength(Value > 0 ? Value : NajwiekszaDlugosc); }, true);
+    FLimitOkna = Value > 0 ? std::min(Value, NajwiekszaDlugosc) : NajwiekszaDlugosc;
 }
 
 void TCustomKEdit::SetBorderStyle(TBorderStyle Value) {
@@ -177,10 +196,6 @@ void TCustomKEdit::SetCharCase(TEditCharCase Value) {
     if (Value == FCharCase)
         return;
     FCharCase = Value;
-    delete FCaseValidator.data();
-    if (Value != ecNormal)
-        FCaseValidator = new TWielkoscLiter(Value, this);
-    setValidator(FCaseValidator.data());
     // The text takes the new case at once, without a change notification.
     const QString tekst = Value == ecUpperCase   ? text().toUpper()
                           : Value == ecLowerCase ? text().toLower()
@@ -313,13 +328,79 @@ void TCustomKEdit::CMExit() {
         OnExit(this);
 }
 
+std::optional<TEditCommand> TCustomKEdit::CommandOfKey(const QKeyEvent& event) {
+    switch (event.key()) {
+    case Qt::Key_Cut:
+        return TEditCommand::Cut;
+    case Qt::Key_Paste:
+        return TEditCommand::Paste;
+    case Qt::Key_Undo:
+        return TEditCommand::Undo;
+    case Qt::Key_Redo:
+        return TEditCommand::Redo;
+    default:
+        break;
+    }
+    if (event.matches(QKeySequence::Cut))
+        return TEditCommand::Cut;
+    if (event.matches(QKeySequence::Paste))
+        return TEditCommand::Paste;
+    if (event.matches(QKeySequence::Undo))
+        return TEditCommand::Undo;
+    if (event.matches(QKeySequence::Redo))
+        return TEditCommand::Redo;
+    return std::nullopt;
+}
+
 void TCustomKEdit::keyPressEvent(QKeyEvent* event) {
     if (auto* form = qobject_cast<TForm*>(window()); form != nullptr && form->DialogKey(event))
         return;
     SplitKeyPress(
         this, event, [this](Word& Key, TShiftState Shift) { KeyDown(Key, Shift); },
         [this](QChar& Key) { KeyPress(Key); },
-        [this](QKeyEvent* remainder) { QLineEdit::keyPressEvent(remainder); });
+        [this](QKeyEvent* remainder) {
+            if (const std::optional<TEditCommand> command = CommandOfKey(*remainder)) {
+                Application->Guard([&] { EditCommand(*command); });
+                remainder->accept();
+            } else {
+                QLineEdit::keyPressEvent(remainder);
+            }
+        });
+    // A key goes to the focused control alone: what it leaves does not pass to its parents,
+    // where the form would take Enter or Esc after the key rules have moved the focus.
+    event->accept();
+}
+
+void TCustomKEdit::Wklej(QClipboard::Mode Zrodlo) {
+    if (isReadOnly())
+        return;
+    // As much of the text as the limit leaves room for.
+    const qsizetype miejsce = FLimitOkna - (text().size() - selectedText().size());
+    const QString tekst =
+        QGuiApplication::clipboard()->text(Zrodlo).left(std::max<qsizetype>(0, miejsce));
+    if (!tekst.isEmpty() || hasSelectedText())
+        insert(tekst);
+}
+
+void TCustomKEdit::EditCommand(TEditCommand Command) {
+    switch (Command) {
+    case TEditCommand::Cut:
+        cut();
+        break;
+    case TEditCommand::Paste:
+        Wklej(QClipboard::Clipboard);
+        break;
+    case TEditCommand::PasteSelection:
+        deselect();
+        Wklej(QClipboard::Selection);
+        break;
+    case TEditCommand::Undo:
+    case TEditCommand::Redo:
+        FCofanie = true;
+        Command == TEditCommand::Undo ? undo() : redo();
+        FCofanie = false;
+        break;
+    }
 }
 
 void TCustomKEdit::focusInEvent(QFocusEvent* event) {
@@ -376,7 +457,13 @@ void TCustomKEdit::RaiseMouseUp(const QMouseEvent* event) {
 }
 
 void TCustomKEdit::mouseReleaseEvent(QMouseEvent* event) {
-    QLineEdit::mouseReleaseEvent(event);
+    if (event->button() == Qt::MiddleButton && QGuiApplication::clipboard()->supportsSelection()) {
+        // The middle button pastes the selection.
+        Application->Guard([this] { EditCommand(TEditCommand::PasteSelection); });
+        event->accept();
+    } else {
+        QLineEdit::mouseReleaseEvent(event);
+    }
     RaiseMouseUp(event);
 }
 
@@ -389,12 +476,47 @@ void TCustomKEdit::changeEvent(QEvent* event) {
 }
 
 void TCustomKEdit::contextMenuEvent(QContextMenuEvent* event) {
-    if (FPopupMenu.isNull()) {
-        QLineEdit::contextMenuEvent(event);
+    event->accept();
+    if (!FPopupMenu.isNull()) {
+        FPopupMenu->popup(event->globalPos());
         return;
     }
-    FPopupMenu->popup(event->globalPos());
-    event->accept();
+    // The edit's own menu, built here so that its clipboard and undo entries pass through
+    // EditCommand (Qt's own would call the edit's slots).
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const bool zmienny = !isReadOnly();
+    const bool widoczny = echoMode() == QLineEdit::Normal;
+    const auto dodaj = [&](const char* nazwa, const char* tekst, QKeySequence::StandardKey skrot,
+                           bool wlaczony, std::function<void()> dzialanie) {
+        const QString klawisze = QKeySequence(skrot).toString(QKeySequence::NativeText);
+        QAction* action = menu->addAction(QLineEdit::tr(tekst) +
+                                          (klawisze.isEmpty() ? QString() : u'\t' + klawisze));
+        action->setObjectName(QLatin1String(nazwa));
+        action->setEnabled(wlaczony);
+        connect(action, &QAction::triggered, this, Application->Guarded(std::move(dzialanie)));
+    };
+    const auto polecenie = [this](TEditCommand Command) {
+        return [this, Command] { EditCommand(Command); };
+    };
+    dodaj("edit-undo", "&Undo", QKeySequence::Undo, zmienny && isUndoAvailable(),
+          polecenie(TEditCommand::Undo));
+    dodaj("edit-redo", "&Redo", QKeySequence::Redo, zmienny && isRedoAvailable(),
+          polecenie(TEditCommand::Redo));
+    menu->addSeparator();
+    dodaj("edit-cut", "Cu&t", QKeySequence::Cut, zmienny && widoczny && hasSelectedText(),
+          polecenie(TEditCommand::Cut));
+    dodaj("edit-copy", "&Copy", QKeySequence::Copy, widoczny && hasSelectedText(),
+          [this] { copy(); });
+    dodaj("edit-paste", "&Paste", QKeySequence::Paste,
+          zmienny && !QGuiApplication::clipboard()->text().isEmpty(),
+          polecenie(TEditCommand::Paste));
+    dodaj("edit-delete", "Delete", QKeySequence::UnknownKey, zmienny && hasSelectedText(),
+          [this] { del(); });
+    menu->addSeparator();
+    dodaj("select-all", "Select All", QKeySequence::SelectAll,
+          !text().isEmpty() && GetSelText() != text(), [this] { selectAll(); });
+    menu->popup(event->globalPos());
 }
 
 // --- Rounding ------------------------------------------------------------------------------
@@ -794,19 +916,13 @@ void TKEditLiczba::UstawJesliWZakresie(double X) {
         SetKWartosc(X);
 }
 
-void TKEditLiczba::keyPressEvent(QKeyEvent* event) {
-    // The dedicated editing keys carry no virtual-key code, so the key rules never see them;
-    // Qt's own editing would take them.
-    switch (event->key()) {
-    case Qt::Key_Paste:
-    case Qt::Key_Cut:
-    case Qt::Key_Undo:
-    case Qt::Key_Redo:
-        event->accept();
-        return;
-    default:
-        TCustomKEdit::keyPressEvent(event);
-    }
+bool TKEditLiczba::WantsKey(Word Key, TShiftState) const {
+    return Key == VK_RETURN && FKEnterJakoTab;
+}
+
+void TKEditLiczba::EditCommand(TEditCommand) {
+    // The dedicated editing keys, which carry no virtual-key code, and the middle click reach
+    // here past the key rules.
 }
 
 void TKEditLiczba::contextMenuEvent(QContextMenuEvent* event) {
@@ -818,20 +934,11 @@ void TKEditLiczba::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void TKEditLiczba::mousePressEvent(QMouseEvent* event) {
-    // The middle button pastes the selection; the number takes nothing from it.
+    // The middle button would move the caret to where the selection is pasted.
     if (event->button() == Qt::MiddleButton)
         event->accept();
     else
         TCustomKEdit::mousePressEvent(event);
-}
-
-void TKEditLiczba::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::MiddleButton) {
-        event->accept();
-        RaiseMouseUp(event);
-    } else {
-        TCustomKEdit::mouseReleaseEvent(event);
-    }
 }
 
 void TKEditLiczba::dragEnterEvent(QDragEnterEvent* event) {

@@ -6,17 +6,21 @@
 #include "platform/gui/KeyModel.h"
 #include "platform/rtl/Variant.h"
 
+#include <QClipboard>
 #include <QLineEdit>
 #include <QPointer>
 
 #include <functional>
+#include <optional>
 
 class QMenu;
 class QProxyStyle;
-class QValidator;
 class TForm;
 
 enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
+
+// The clipboard and undo commands of an edit.
+enum class TEditCommand { Cut, Paste, PasteSelection, Undo, Redo };
 
 // The control library's single-line edit: a QLineEdit with the class library's edit settings,
 // selection operations and change notification. Every setting takes effect on the live widget
@@ -27,16 +31,21 @@ enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
 // KeyModel.h), the focus in CMEnter and CMExit. Those run only when the focus moves between
 // controls, not when the window is deactivated and activated again (a message box, a modal
 // window) or a pop-up menu opens. Plain Enter and Esc go first to the default and cancel
-// buttons of the form, as a form takes them before its controls. Handlers run under the
+// buttons of the form, as a form takes them before its controls, unless the control wants them
+// (TDialogCodeQuery); what the control leaves of a key goes nowhere else. Handlers run under the
 // application's guard: a failure that leaves one is shown by the error display.
+//
+// Cut, paste and undo, however asked for, pass through EditCommand.
 class TCustomKEdit : public QLineEdit, public TComponent {
     Q_OBJECT
 
 public:
     explicit TCustomKEdit(TComponent* AOwner, QWidget* parent = nullptr);
 
-    // 0 (or less): the longest text the edit takes at all. A limit below the text's length cuts
-    // the text.
+    // The most characters the user can bring into the text by typing or pasting (a paste is cut
+    // to fit, other text beyond it refused); 0 (or less): the longest text the edit takes at all.
+    // Text the program sets, or an undo restores, is never cut, and a limit below the text's length
+    // keeps the text.
     int MaxLength() const { return FMaxLength; }
     void SetMaxLength(int Value);
     TBorderStyle BorderStyle() const { return FBorderStyle; }
@@ -109,7 +118,11 @@ public:
     TMouseEvent OnMouseUp;
 
 protected:
+    // Gives the window its limit for typed and pasted text.
     virtual void DoSetMaxLength(int Value);
+    // A cut, paste or undo that the user asks for by its keys, the dedicated keys, the edit's
+    // menu or (where the platform has a selection) a middle click: carried out here.
+    virtual void EditCommand(TEditCommand Command);
     // The text changed: OnChange.
     virtual void Change();
     // The two steps of a key press: raise OnKeyDown and OnKeyPress.
@@ -133,14 +146,27 @@ protected:
     void RaiseMouseUp(const QMouseEvent* event);
 
 private:
+    class TReguly;
+    friend class TReguly;
+
     // Sets the text as the control's own change: Change runs after it, not from Qt's signal.
     void ApplyText(const QString& Value);
     void TextChanged();
     // Runs a change that Qt takes as setting the text again, keeping Modified and the selection;
     // Change runs after it only when asked and the text changed.
     void KeepState(const std::function<void()>& change, bool reportChange);
+    // Inserts the clipboard's text, as much of it as the limit leaves room for.
+    void Wklej(QClipboard::Mode Zrodlo);
+    // The clipboard command of a key the key steps left to the edit, if it is one.
+    static std::optional<TEditCommand> CommandOfKey(const QKeyEvent& event);
 
     int FMaxLength = 0;
+    // The window's limit for typed and pasted text.
+    int FLimitOkna = 0;
+    // The text as it stood before the change being checked.
+    QString FPoprzedniTekst;
+    // Set while an undo restores text, which the limit does not cut.
+    bool FCofanie = false;
     TBorderStyle FBorderStyle = TBorderStyle::bsSingle;
     QChar FPasswordChar;
     bool FReadOnly = false;
@@ -162,7 +188,7 @@ private:
     bool FEntered = false;
     // Entered by a left click (the class library's csLButtonDown at entry).
     bool FEnteredByLeftClick = false;
-    QPointer<QValidator> FCaseValidator;
+    TReguly* FReguly; // a Qt child of the edit
     QPointer<QProxyStyle> FPasswordStyle;
 };
 
@@ -171,7 +197,9 @@ private:
 // input-method text or context menu gets past them) and shows them in the editing form while
 // the user types and in the final form (with prefix, suffix and thousands grouping) otherwise.
 // The separators are the locale's (FormatSettings.h), read at every use.
-class TKEditLiczba : public TCustomKEdit {
+//
+// With KEnterJakoTab it wants Enter before its form (TDialogCodeQuery).
+class TKEditLiczba : public TCustomKEdit, public TDialogCodeQuery {
     Q_OBJECT
 
 public:
@@ -248,12 +276,16 @@ public:
     TNotifyEvent KBeforeChange;
     TNotifyEvent KAfterChange;
 
+    bool WantsKey(Word Key, TShiftState Shift) const override;
+
 protected:
     virtual void DoKBeforeChange();
     virtual void DoKAfterChange();
     void KeyDown(Word& Key, TShiftState Shift) override;
     void KeyPress(QChar& Key) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    // The number takes no text by the clipboard, and has no undo of its own: nothing happens.
+    void EditCommand(TEditCommand Command) override;
     void CMEnter() override;
     // The final form and the range check. A failure selects the text, takes the focus back and
     // passes on without OnExit.
@@ -269,10 +301,8 @@ protected:
     void OknoEdycjiKeyPress(QObject* Sender, QChar& Key);
     void OknoEdycjiEnter(QObject* Sender);
 
-    void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;

@@ -11,12 +11,16 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
+#include <QFontMetricsF>
 #include <QLineEdit>
 #include <QScreen>
 #include <QStyle>
 #include <QUrl>
+#include <QtMath>
 
 #include <algorithm>
+#include <utility>
 
 const std::array<QString, 3> TytulyKomunikatu = {
     QStringLiteral("Błąd"), QStringLiteral("Informacja"), QStringLiteral("Uwaga")};
@@ -128,7 +132,9 @@ void TfrmKomunikat::FormCreate(QObject*) {
 }
 
 int TfrmKomunikat::TextHeight(const QString&) const {
-    return fontMetrics().height();
+    // The memo sets its lines a line spacing apart, the font's line gap included; a block of
+    // one line takes that spacing rounded up to whole pixels.
+    return qCeil(QFontMetricsF(mmKomunikat->font()).lineSpacing());
 }
 
 void TfrmKomunikat::Przygotuj(const QString& Tekst, const QString& Szczegoly,
@@ -184,7 +190,9 @@ void TfrmKomunikat::Przygotuj(const QString& Tekst, const QString& Szczegoly,
     }
 
     if (!Link.isEmpty()) {
-        auto* link = new TLabel(Link, pnlDolny);
+        auto* link = new TLabel(pnlDolny);
+        link->setTextFormat(Qt::PlainText);
+        link->setText(Link);
         SetBounds(link, imgLewy->width(), 0, mmKomunikat->width(), WysokoscEtykiety);
         link->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         QPalette kolor = link->palette();
@@ -240,8 +248,25 @@ void TfrmKomunikat::bbSzczegolyClick(QObject*) {
 }
 
 void TfrmKomunikat::LinkClick(TLabel* Sender) {
-    // The answer is not examined: a link that cannot be opened is ignored.
-    QDesktopServices::openUrl(QUrl::fromUserInput(Sender->text(), QDir::currentPath()));
+    // The shell opens a file (beside the current folder when it is relative) or an address;
+    // anything else it cannot open, silently, and so is it here. The answer is not examined.
+    const QString link = Sender->text();
+    const QFileInfo plik(QDir::current(), link);
+    const QUrl adres(link);
+    if (plik.exists()) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(plik.absoluteFilePath()));
+    } else if (adres.isValid() && adres.scheme().size() > 1) { // one letter is a drive
+        QDesktopServices::openUrl(adres);
+    } else {
+        // The shell's own guesses for an address without its scheme.
+        static constexpr std::pair<const char*, const char*> zgadywane[] = {{"www.", "http://"},
+                                                                            {"ftp.", "ftp://"}};
+        for (const auto& [przedrostek, schemat] : zgadywane)
+            if (link.startsWith(QLatin1String(przedrostek), Qt::CaseInsensitive)) {
+                QDesktopServices::openUrl(QUrl(QLatin1String(schemat) + link));
+                break;
+            }
+    }
 }
 
 void PokazKomunikat(const QString& Tekst, const QString& Szczegoly, TRodzajKomunikatu Rodzaj,

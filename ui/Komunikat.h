@@ -48,7 +48,7 @@ public:
                    bool TrzymajFocus, const QString& Link);
 
 protected:
-    // The height of the text written as one line in the window's font.
+    // The height of the text written as one line, as the message memo sets its lines.
     virtual int TextHeight(const QString& Tekst) const;
 };
 

@@ -4,12 +4,38 @@
 
 namespace {
 
+// What the parse trims from keys and unquoted values; the quoting protects exactly these.
 bool IsBlank(QChar c) {
-    return c == u' ' || c == u'\t';
+    return c.isSpace();
 }
 
-[[noreturn]] void Malformed(const QString& connectionString) {
-    throw EDatabaseError(QStringLiteral("Malformed connection string: %1").arg(connectionString));
+QString Trimmed(const QString& text) {
+    qsizetype from = 0;
+    qsizetype to = text.size();
+    while (from < to && IsBlank(text[from]))
+        ++from;
+    while (to > from && IsBlank(text[to - 1]))
+        --to;
+    return text.mid(from, to - from);
+}
+
+// The messages name where the string went wrong, never its text: it carries the password.
+[[noreturn]] void NoEquals(qsizetype position) {
+    throw EDatabaseError(
+        QStringLiteral("Malformed connection string: no \"=\" in the entry at position %1")
+            .arg(position + 1));
+}
+
+[[noreturn]] void Unterminated(const QString& key) {
+    throw EDatabaseError(
+        QStringLiteral("Malformed connection string: the value of \"%1\" has no closing quote")
+            .arg(key));
+}
+
+[[noreturn]] void TextAfterQuote(const QString& key) {
+    throw EDatabaseError(
+        QStringLiteral("Malformed connection string: text follows the quoted value of \"%1\"")
+            .arg(key));
 }
 
 } // namespace
@@ -17,7 +43,8 @@ bool IsBlank(QChar c) {
 QString QuoteConnectionStringValue(const QString& value) {
     const bool needsQuotes =
         value.contains(u';') || value.contains(u'"') || value.contains(u'\'') ||
-        (!value.isEmpty() && (IsBlank(value.front()) || IsBlank(value.back())));
+        (!value.isEmpty() &&
+         (value.front() == u'=' || IsBlank(value.front()) || IsBlank(value.back())));
     if (!needsQuotes)
         return value;
     QString quoted = value;
@@ -30,6 +57,7 @@ TConnectionStringPairs ParseConnectionString(const QString& s) {
     const qsizetype n = s.size();
     qsizetype i = 0;
     while (i < n) {
+        const qsizetype start = i;
         // Key: up to the first single "=", where "==" stands for "=" in the key.
         QString key;
         while (i < n && s[i] != u';') {
@@ -43,10 +71,10 @@ TConnectionStringPairs ParseConnectionString(const QString& s) {
             }
             key += s[i++];
         }
-        key = key.trimmed();
+        key = Trimmed(key);
         if (i >= n || s[i] == u';') {
             if (!key.isEmpty())
-                Malformed(s);
+                NoEquals(start);
             ++i; // an empty piece
             continue;
         }
@@ -58,7 +86,7 @@ TConnectionStringPairs ParseConnectionString(const QString& s) {
             const QChar quote = s[i++];
             for (;;) {
                 if (i >= n)
-                    Malformed(s);
+                    Unterminated(key);
                 if (s[i] == quote) {
                     if (i + 1 < n && s[i + 1] == quote) {
                         value += quote;
@@ -73,11 +101,11 @@ TConnectionStringPairs ParseConnectionString(const QString& s) {
             while (i < n && IsBlank(s[i]))
                 ++i;
             if (i < n && s[i] != u';')
-                Malformed(s);
+                TextAfterQuote(key);
         } else {
-            while (i < n && s[i] != u';')
-                value += s[i++];
-            value = value.trimmed();
+            const qsizetype end = s.indexOf(u';', i);
+            value = Trimmed(s.mid(i, (end < 0 ? n : end) - i));
+            i = end < 0 ? n : end;
         }
         ++i; // ";"
         pairs.emplace_back(key, value);

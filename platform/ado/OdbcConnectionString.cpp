@@ -29,13 +29,15 @@ QString OdbcValue(const QString& value) {
 }
 
 // FreeTDS ends a braced value at the first "}" that a ";" or the end follows and takes "}}" as
-// two braces, so a value that holds "};" cannot reach it.
-QString FreeTdsValue(const QString& value) {
+// two braces, so a value that holds "};" cannot reach it. The message names the key only: the
+// value may be the password.
+QString FreeTdsValue(const QString& key, const QString& value) {
     if (!NeedsBraces(value))
         return value;
     if (value.contains(QStringLiteral("};")))
         throw EDatabaseError(
-            QStringLiteral("The FreeTDS driver cannot take a connection value that holds \"};\""));
+            QStringLiteral("The FreeTDS driver cannot take a value of \"%1\" that holds \"};\"")
+                .arg(key));
     return u'{' + value + u'}';
 }
 
@@ -84,8 +86,8 @@ TServerAddress ParseDataSource(const QString& dataSource) {
         if (!isNumber || port < 1 || port > 65535 ||
             !std::all_of(address.port.cbegin(), address.port.cend(),
                          [](QChar c) { return c.isDigit(); }))
-            throw EDatabaseError(QStringLiteral("Invalid port \"%1\" in the Data Source \"%2\"")
-                                     .arg(address.port, dataSource));
+            throw EDatabaseError(QStringLiteral(
+                "Invalid port in the Data Source: a port is a number from 1 to 65535"));
     }
     if (const qsizetype backslash = rest.indexOf(u'\\'); backslash >= 0) {
         address.instance = rest.mid(backslash + 1).trimmed();
@@ -106,7 +108,8 @@ void AppendServer(QString& text, const TServerAddress& address, bool freeTds) {
         server += u'\\' + address.instance;
     if (!freeTds && !address.port.isEmpty())
         server += u',' + address.port;
-    Append(text, QStringLiteral("Server"), freeTds ? FreeTdsValue(server) : OdbcValue(server));
+    Append(text, QStringLiteral("Server"),
+           freeTds ? FreeTdsValue(QStringLiteral("Data Source"), server) : OdbcValue(server));
     if (freeTds && !address.port.isEmpty())
         Append(text, QStringLiteral("Port"), address.port);
 }
@@ -123,8 +126,9 @@ TOdbcConnectionString SqlServer(const TConnectionStringPairs& pairs,
             0, QStringLiteral("ODBC"), QString(), 0, QStringLiteral("IM002"));
     const bool freeTds = *found == kFreeTds;
     const auto value = [&](const char* key) {
-        const QString text = ConnectionStringValue(pairs, QString::fromLatin1(key));
-        return freeTds ? FreeTdsValue(text) : OdbcValue(text);
+        const QString name = QString::fromLatin1(key);
+        const QString text = ConnectionStringValue(pairs, name);
+        return freeTds ? FreeTdsValue(name, text) : OdbcValue(text);
     };
 
     TOdbcConnectionString odbc{*found, QString()};

@@ -18,7 +18,7 @@ struct TOdbcConnectionString {
 // for SQL Server", "ODBC Driver 17 for SQL Server", "FreeTDS"; the other pairs have no ODBC
 // counterpart. Raises EOleException when none of those drivers is installed; EDatabaseError for a
 // Data Source whose port is no port number, and for FreeTDS a value holding "};", which its
-// braces cannot carry.
+// braces cannot carry. No message holds a value of the connection string.
 TOdbcConnectionString ToOdbcConnectionString(const TConnectionStringPairs& pairs,
                                              const QStringList& installedDrivers);
 

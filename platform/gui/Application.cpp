@@ -3,16 +3,28 @@
 #include "platform/rtl/Exceptions.h"
 
 #include <QApplication>
+#include <QKeyEvent>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTranslator>
+
+#include <vector>
 
 TApplication* Application = nullptr;
 
-TApplication::TApplication() : previous_(Application) {
+TApplication::TApplication() : previous_(Application), qtTexts_(std::make_unique<QTranslator>()) {
     Application = this;
+    // Qt's texts in the user's language, as the platform's own boxes speak it; without a
+    // translation for it they stay English.
+    if (qtTexts_->load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(qtTexts_.get());
 }
 
 TApplication::~TApplication() {
+    QCoreApplication::removeTranslator(qtTexts_.get());
     if (Application == this)
         Application = previous_;
 }
@@ -58,10 +70,78 @@ void TApplication::ShowUnknownException() noexcept {
     }
 }
 
+namespace {
+
+// One button of a set: a standard button of the box, or a button of its own text.
+struct Choice {
+    QMessageBox::StandardButton button;
+    const char* text; // for a button that is no standard one, under the context "QWizard"
+    int answer;
+};
+
+struct ButtonSet {
+    std::vector<Choice> choices;
+    int escape; // the answer to Esc and the close box, 0 for none
+};
+
+ButtonSet ButtonsOf(unsigned flags) {
+    using B = QMessageBox;
+    switch (flags & 0xF) {
+    case MB_OKCANCEL:
+        return {{{B::Ok, nullptr, IDOK}, {B::Cancel, nullptr, IDCANCEL}}, IDCANCEL};
+    case MB_ABORTRETRYIGNORE:
+        return {{{B::Abort, nullptr, IDABORT},
+                 {B::Retry, nullptr, IDRETRY},
+                 {B::Ignore, nullptr, IDIGNORE}},
+                0};
+    case MB_YESNOCANCEL:
+        return {{{B::Yes, nullptr, IDYES}, {B::No, nullptr, IDNO}, {B::Cancel, nullptr, IDCANCEL}},
+                IDCANCEL};
+    case MB_YESNO:
+        return {{{B::Yes, nullptr, IDYES}, {B::No, nullptr, IDNO}}, 0};
+    case MB_RETRYCANCEL:
+        return {{{B::Retry, nullptr, IDRETRY}, {B::Cancel, nullptr, IDCANCEL}}, IDCANCEL};
+    case MB_CANCELTRYCONTINUE:
+        // Qt has no "Try Again" or "Continue" button: its Retry, and its wizard's "Continue",
+        // whose translations Qt carries.
+        return {{{B::Cancel, nullptr, IDCANCEL},
+                 {B::Retry, nullptr, IDTRYAGAIN},
+                 {B::NoButton, "Continue", IDCONTINUE}},
+                IDCANCEL};
+    default:
+        return {{{B::Ok, nullptr, IDOK}}, IDOK};
+    }
+}
+
+// QMessageBox lets Esc and the close box answer a No or an Abort button; the platform's box
+// answers them only through a Cancel button or a single OK, and otherwise ignores them.
+class MessageBoxWindow : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+    bool closable = true;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (!closable && event->matches(QKeySequence::Cancel))
+            return;
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override {
+        if (!closable) {
+            event->ignore();
+            return;
+        }
+        QMessageBox::closeEvent(event);
+    }
+};
+
+} // namespace
+
 int TApplication::MessageBox(const QString& text, const QString& caption, unsigned flags) {
     QWidget* owner = QApplication::activeWindow() ? QApplication::activeWindow() : MainForm;
-    QMessageBox box(owner);
+    MessageBoxWindow box(owner);
     box.setWindowTitle(caption);
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     switch (flags & 0xF0) {
     case MB_ICONHAND:
@@ -79,39 +159,28 @@ int TApplication::MessageBox(const QString& text, const QString& caption, unsign
     default:
         break;
     }
-    struct Choice {
-        QMessageBox::StandardButton button;
-        int answer;
-    };
-    std::vector<Choice> choices;
-    switch (flags & 0xF) {
-    case MB_OKCANCEL:
-        choices = {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}};
-        break;
-    case MB_YESNOCANCEL:
-        choices = {
-            {QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
-        break;
-    case MB_YESNO:
-        choices = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}};
-        break;
-    default:
-        choices = {{QMessageBox::Ok, IDOK}};
-        break;
+    const ButtonSet set = ButtonsOf(flags);
+    std::vector<QPushButton*> buttons;
+    for (const Choice& c : set.choices) {
+        QPushButton* button = c.text != nullptr
+                                  ? box.addButton(QCoreApplication::translate("QWizard", c.text),
+                                                  QMessageBox::AcceptRole)
+                                  : box.addButton(c.button);
+        buttons.push_back(button);
+        if (c.answer == set.escape)
+            box.setEscapeButton(button);
     }
-    for (const Choice& c : choices)
-        box.addButton(c.button);
+    box.closable = set.escape != 0;
     std::size_t defaultIndex = (flags & 0xF00) >> 8;
-    if (defaultIndex >= choices.size())
+    if (defaultIndex >= buttons.size())
         defaultIndex = 0;
-    box.setDefaultButton(choices[defaultIndex].button);
+    box.setDefaultButton(buttons[defaultIndex]);
     box.exec();
-    const auto clicked = box.standardButton(box.clickedButton());
-    for (const Choice& c : choices)
-        if (c.button == clicked)
-            return c.answer;
-    // Closed without a button (Esc or the close box): the box's cancelling answer.
-    return choices.size() == 2 && (flags & 0xF) == MB_YESNO ? IDNO
-           : choices.size() == 1                            ? IDOK
-                                                            : IDCANCEL;
+    for (std::size_t i = 0; i < buttons.size(); ++i)
+        if (box.clickedButton() == buttons[i])
+            return set.choices[i].answer;
+    // Ended without a button by the program itself: the escape answer, or the one that stops.
+    if (set.escape != 0)
+        return set.escape;
+    return (flags & 0xF) == MB_YESNO ? IDNO : IDABORT;
 }

@@ -270,3 +270,11 @@ void ResizeNow(QWidget* widget, const QSize& size) {
 bool CanFocus(const QWidget* control) {
     return control->isVisible() && control->isEnabled();
 }
+
+bool FocusedControlWantsKey(const QWidget* form, Word key, TShiftState shift) {
+    for (const QWidget* w = form->focusWidget(); w != nullptr && w != form; w = w->parentWidget())
+        if (const auto* query = dynamic_cast<const TDialogCodeQuery*>(w);
+            query != nullptr && query->WantsKey(key, shift))
+            return true;
+    return false;
+}

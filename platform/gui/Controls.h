@@ -65,3 +65,33 @@ void ResizeNow(QWidget* widget, const QSize& size);
 // Whether the control can take the keyboard focus now: it and every parent up to its window are
 // shown and enabled.
 bool CanFocus(const QWidget* control);
+
+// The keys a control takes before its form does. A form takes some keys for itself before its
+// focused control sees them (plain Enter for the default button, plain Esc for the cancel
+// button); a control that needs one of them (Enter as Tab, say) answers true for it here, and
+// the form leaves the key to it. A control that holds the focused one (a group of buttons) may
+// answer for it. This is the platform's dialog-code query (WM_GETDLGCODE), as an interface.
+class TDialogCodeQuery {
+public:
+    virtual bool WantsKey(Word Key, TShiftState Shift) const = 0;
+
+protected:
+    ~TDialogCodeQuery() = default;
+};
+
+// Whether the focused control of `form`, or a control between it and the form, wants the key
+// before the form.
+bool FocusedControlWantsKey(const QWidget* form, Word key, TShiftState shift);
+
+class TDataLink;
+
+// A data-aware control answers with the data link that binds it, so that whoever holds the
+// control (a container of data controls, an action) can reach its data source. The platform's
+// data-link query (CM_GETDATALINK), as an interface.
+class TDataLinkQuery {
+public:
+    virtual TDataLink* GetDataLink() const = 0;
+
+protected:
+    ~TDataLinkQuery() = default;
+};

@@ -156,6 +156,9 @@ void TForm::PlaceOnShow() {
 
 bool TForm::DialogKey(const QKeyEvent* event) {
     const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (FocusedControlWantsKey(this, VirtualKey(Qt::Key(event->key()), event->modifiers()),
+                               ShiftState(event->modifiers())))
+        return false;
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter: {

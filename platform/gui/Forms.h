@@ -24,6 +24,7 @@ enum : int { mrNone = 0, mrOk = 1, mrCancel = 2 };
 //   it clicks the default button when that is visible and enabled.
 // - Esc clicks the cancel button when it is visible and enabled; without one it does nothing
 //   (a QDialog would close).
+// A focused control that wants one of these keys (TDialogCodeQuery, Controls.h) gets it instead.
 //
 // Width and Height are the outer size, the frame included as far as the platform has reported
 // it (before the window is first shown the frame counts 0); the client size is the widget's.
@@ -72,8 +73,9 @@ public:
     int ModalResult() const { return result(); }
 
     // The keys a form takes before its focused control: plain Enter for the default button and
-    // plain Esc for the cancel button, when that button is visible and enabled. Clicks it and
-    // returns true, or returns false and leaves the key to the control.
+    // plain Esc for the cancel button, when that button is visible and enabled and the focused
+    // control does not want the key. Clicks it and returns true, or returns false and leaves the
+    // key to the control.
     bool DialogKey(const QKeyEvent* event);
 
     void setVisible(bool visible) override;

@@ -156,6 +156,11 @@ Qt::Key QtKey(Word virtualKey) {
     return Qt::Key_unknown;
 }
 
+Word VkKeyScan(QChar c) {
+    const char16_t code = c.toUpper().unicode();
+    return code >= u' ' && code < 0x7F ? VirtualKey(Qt::Key(code), Qt::NoModifier) : 0;
+}
+
 QString KeyChars(const QKeyEvent& event) {
     const Qt::KeyboardModifiers modifiers = event.modifiers();
     const bool ctrl = modifiers.testFlag(Qt::ControlModifier);

@@ -102,6 +102,10 @@ TShiftState KeyboardState();
 Word VirtualKey(Qt::Key key, Qt::KeyboardModifiers modifiers);
 Qt::Key QtKey(Word virtualKey);
 
+// The virtual key of the main keyboard's key that types the character (as on a US keyboard);
+// 0 for a character no key types.
+Word VkKeyScan(QChar c);
+
 // The characters a key press types in the character step, as Windows translates keys: Enter
 // types #13 (#10 with Ctrl), Backspace #8, Esc #27, Tab #9, Ctrl with a letter the letter's
 // control character (Ctrl+V is #22); keys held with Alt alone, and keys that type nothing

@@ -2,8 +2,6 @@
 
 #include <chrono>
 
-TSysLocale SysLocale;
-
 namespace {
 
 TFixedTickCount* FixedTickCount = nullptr;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/rtl/SysLocale.h"
+
 #include <cstdint>
 
 // Milliseconds since the system started, wrapping around after 2^32 (about 49.7 days): compare
@@ -23,13 +25,3 @@ private:
     std::uint32_t ticks_;
     TFixedTickCount* previous_;
 };
-
-// What the system offers for the scripts of other regions. Both are off, as on a Western
-// Windows: no double-byte code page and no right-to-left (Middle-East) support. Code that has a
-// right-to-left rule asks MiddleEast; a program switches it on to have the rule apply.
-struct TSysLocale {
-    bool FarEast = false;
-    bool MiddleEast = false;
-};
-
-extern TSysLocale SysLocale;

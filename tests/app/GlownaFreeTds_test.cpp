@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 
 #include <algorithm>
 #include <memory>
@@ -87,6 +88,78 @@ TEST_F(GlownaFreeTds, TheLoginShowsTheVersionTheServerAnswers) {
     EXPECT_EQ(events[0].value("password").toString(), "pw");
     EXPECT_EQ(events[0].value("application").toString(), "U:admin");
     EXPECT_EQ(server.Log(), (QStringList{"login sa qen", "batch " + kVersionQuery}));
+}
+
+// Typed character by character, as the user types; the connection-string syntax, the ODBC mapping
+// and the driver lie between the field and the login the server receives.
+void Type(QLineEdit* field, const QString& text) {
+    field->clear();
+    field->setFocus();
+    for (QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    ASSERT_EQ(field->text(), text);
+}
+
+TEST_F(GlownaFreeTds, TheServerReceivesTheUserAndThePasswordAsTyped) {
+    const QString awkward[] = {
+        "=Tajne123", "==",  "==x", "=",    "= x",     " pw ",  "\u00a0Tajne\u00a0",
+        "pw\u2003",  "a;b", ";",   "a\"b", "\"pw\"",  "it's",  "'pw'",
+        "{pw}",      "p}w", "{",   "a=b",  "x;PWD=y", "zażółć"};
+    form->edbSerwer->setText(server.DataSource());
+    form->edbBaza->setText("qen");
+    for (const QString& typed : awkward) {
+        for (const bool user : {true, false}) {
+            SCOPED_TRACE((typed + (user ? " as the user" : " as the password")).toStdString());
+            Type(form->edbUzytk, user ? typed : "sa");
+            Type(form->edbHaslo, user ? "pw" : typed);
+            const std::size_t logins = server.Events().size();
+            form->btnLoguj->click();
+            EXPECT_TRUE(answerer.SeenWindows().empty());
+            EXPECT_TRUE(form->gbxAktualizacja->isVisible());
+            const auto events = server.Events();
+            ASSERT_GT(events.size(), logins);
+            const QJsonObject& login = events[logins];
+            EXPECT_EQ(login.value("event").toString(), "login");
+            EXPECT_EQ(login.value("user").toString(), user ? typed : "sa");
+            EXPECT_EQ(login.value("password").toString(), user ? "pw" : typed);
+            EXPECT_EQ(login.value("database").toString(), "qen");
+        }
+    }
+}
+
+// A refused login shows the server's words; a password the driver cannot carry is refused
+// before the server, and neither message holds the password.
+TEST_F(GlownaFreeTds, NoFailureOfTheLoginShowsThePassword) {
+    struct Case {
+        const char* login;
+        QString password;
+        QString shown;
+        bool reachesServer;
+    } const cases[] = {
+        {"refuse", "=Tajne123", "Login failed for user 'sa'.", true},
+        {"refuse", "==Tajne123", "Login failed for user 'sa'.", true},
+        {"refuse", "\u00a0Tajne123 ", "Login failed for user 'sa'.", true},
+        {"accept", "Tajne};123",
+         "The FreeTDS driver cannot take a value of \"Password\" that holds \"};\"", false},
+    };
+    form->edbSerwer->setText(server.DataSource());
+    form->edbBaza->setText("qen");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.password.toStdString());
+        server.Login(c.login);
+        Type(form->edbHaslo, c.password);
+        const std::size_t seen = answerer.SeenWindows().size();
+        const std::size_t events = server.Events().size();
+        form->btnLoguj->click();
+        ASSERT_EQ(answerer.SeenWindows().size(), seen + 1);
+        EXPECT_EQ(answerer.SeenWindows().back().text, c.shown);
+        EXPECT_FALSE(answerer.SeenWindows().back().text.contains("Tajne"));
+        EXPECT_FALSE(form->gbxAktualizacja->isVisible());
+        EXPECT_EQ(server.Events().size(), events + (c.reachesServer ? 1 : 0));
+        if (c.reachesServer) {
+            EXPECT_EQ(server.Events().back().value("password").toString(), c.password);
+        }
+    }
 }
 
 TEST_F(GlownaFreeTds, ARefusedLoginShowsTheServersMessage) {

@@ -1,6 +1,6 @@
 #include "tests/app/AktualizacjaFixture.h"
 
-#include "engine/ConnectionString.h"
+#include "platform/ado/ConnectionString.h"
 #include "platform/gui/ExtCtrls.h"
 #include "platform/rtl/Exceptions.h"
 
@@ -10,6 +10,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+
+#include <algorithm>
 
 namespace {
 
@@ -74,9 +76,45 @@ TEST_F(GlownaTest, LoginShowsTheVersionOfTheDatabase) {
         form->labAktualnaWersja->fontMetrics().horizontalAdvance(form->labAktualnaWersja->text()));
     ASSERT_FALSE(server->Calls().empty());
     EXPECT_EQ(server->Calls()[0].text,
-              UtworzConnectionString("srv\\SQLEXPRESS", "Baza", "sa", "a;b\"c", "admin"));
+              "Provider=SQLOLEDB.1;Password=\"a;b\"\"c\";Persist Security Info=True;User ID=sa;"
+              "Initial Catalog=Baza;Data Source=srv\\SQLEXPRESS;OLE DB Services=-2;"
+              "Application Name=U:admin");
+    EXPECT_EQ(ConnectionStringValue(ParseConnectionString(server->Calls()[0].text), "Password"),
+              "a;b\"c");
     EXPECT_EQ(server->Calls()[0].timeout, 15);
     EXPECT_EQ(server->Log(), (QStringList{"open", "exec " + kVersionQuery}));
+}
+
+// What the user types reaches the connection as typed, however the syntax treats its characters.
+TEST_F(GlownaTest, TypedLoginValuesReachTheConnectionAsTyped) {
+    for (const QString typed : {"=Tajne123", "==", "==x", "\u00a0pw\u00a0", " ;'\"= "}) {
+        SCOPED_TRACE(typed.toStdString());
+        for (QLineEdit* field : {form->edbUzytk, form->edbHaslo}) {
+            field->clear();
+            field->setFocus();
+            for (QChar c : typed)
+                QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(c),
+                                    Qt::NoModifier);
+        }
+        Login();
+        EXPECT_TRUE(answerer.SeenWindows().empty());
+        EXPECT_TRUE(form->gbxAktualizacja->isVisible());
+        const auto opened =
+            std::find_if(server->Calls().rbegin(), server->Calls().rend(),
+                         [](const auto& call) { return call.kind == FakeServer::Kind::Open; });
+        ASSERT_NE(opened, server->Calls().rend());
+        const auto pairs = ParseConnectionString(opened->text);
+        EXPECT_EQ(ConnectionStringValue(pairs, "User ID"), typed);
+        EXPECT_EQ(ConnectionStringValue(pairs, "Password"), typed);
+    }
+}
+
+// A database or server name that looks like markup is shown as it is named.
+TEST_F(GlownaTest, TheVersionLabelShowsMarkupAsText) {
+    Login("<b>srv</b>", "<i>Baza</i>");
+    const QLabel* label = form->labAktualnaWersja;
+    EXPECT_EQ(label->text(), "Wersja bazy <b>srv</b>.<i>Baza</i>: 24.1.4.0");
+    EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()));
 }
 
 TEST_F(GlownaTest, EnterInALoginFieldLogsIn) {
@@ -149,7 +187,9 @@ TEST_F(GlownaTest, ASecondLoginClosesTheFirstConnection) {
     EXPECT_EQ(server->Log(), (QStringList{"open", "exec " + kVersionQuery, "close", "open",
                                           "exec " + kVersionQuery}));
     EXPECT_EQ(server->OpenSessions(), 1);
-    EXPECT_EQ(server->Calls()[3].text, UtworzConnectionString("srv2", "db2", "sa", "", "admin"));
+    EXPECT_EQ(server->Calls()[3].text,
+              "Provider=SQLOLEDB.1;Password=;Persist Security Info=True;User ID=sa;"
+              "Initial Catalog=db2;Data Source=srv2;OLE DB Services=-2;Application Name=U:admin");
     EXPECT_EQ(form->labAktualnaWersja->text(), "Wersja bazy srv2.db2: 24.1.4.0");
 }
 

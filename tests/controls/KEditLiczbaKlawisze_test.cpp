@@ -234,21 +234,42 @@ TEST_F(Keys, EnterAsTabRunsTheRangeCheckOfTheControlItLeaves) {
     EXPECT_EQ(edit->GetKWartosc(), 10);
 }
 
-TEST_F(Keys, TheFormsDefaultAndCancelButtonsTakeEnterAndEscFirst) {
+TEST_F(Keys, EnterAsTabTakesEnterBeforeTheDefaultButtonButNotEsc) {
     auto* ok = new QPushButton(QStringLiteral("OK"), &form);
     auto* cancel = new QPushButton(QStringLiteral("Anuluj"), &form);
     QSignalSpy okClicks(ok, &QPushButton::clicked);
     QSignalSpy cancelClicks(cancel, &QPushButton::clicked);
     ok->show();
     cancel->show();
-    edit->SetKEnterJakoTab(true);
     form.SetDefaultButton(ok);
     form.SetCancelButton(cancel);
-    Press(Qt::Key_Return);
-    Press(Qt::Key_Escape);
+    Press(Qt::Key_Return); // without Enter as Tab the form's
     EXPECT_EQ(okClicks.count(), 1);
+    EXPECT_TRUE(edit->hasFocus());
+    edit->SetKEnterJakoTab(true);
+    Press(Qt::Key_Escape);
     EXPECT_EQ(cancelClicks.count(), 1);
     EXPECT_TRUE(edit->hasFocus());
+    Press(Qt::Key_Return);
+    EXPECT_EQ(okClicks.count(), 1);
+    EXPECT_TRUE(za->hasFocus());
+}
+
+TEST_F(Keys, EnterAsTabOntoAPushButtonClicksNothing) {
+    auto* button = new QPushButton(QStringLiteral("Dalej"), &form);
+    SetBounds(button, 150, 40, 75, 25);
+    button->show();
+    QWidget::setTabOrder(edit, button);
+    QSignalSpy clicks(button, &QPushButton::clicked);
+    edit->SetKEnterJakoTab(true);
+    for (const bool readOnly : {false, true}) {
+        SCOPED_TRACE(readOnly);
+        edit->SetReadOnly(readOnly);
+        edit->setFocus();
+        Press(Qt::Key_Return);
+        EXPECT_TRUE(button->hasFocus());
+        EXPECT_EQ(clicks.count(), 0);
+    }
 }
 
 TEST_F(Keys, AReadOnlyControlKeepsItsNumberAndLetsTheCaretMove) {
@@ -312,7 +333,22 @@ TEST_F(Keys, ClipboardKeysChangeNothing) {
     }
 }
 
-TEST_F(Keys, DropsMiddleClicksAndInputMethodsGetNoTextIn) {
+TEST_F(Keys, AMiddleClickPastesNoSelectionIn) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard->supportsSelection())
+        GTEST_SKIP() << "the platform has no selection clipboard";
+    TCustomKEdit plain(nullptr, &form);
+    SetBounds(&plain, 200, 10, 150, 21);
+    plain.show();
+    edit->SetKWartosc(12);
+    clipboard->setText(QStringLiteral("7"), QClipboard::Selection);
+    QTest::mouseClick(&plain, Qt::MiddleButton, Qt::NoModifier, QPoint(5, 5));
+    EXPECT_EQ(plain.Text(), "7");
+    QTest::mouseClick(edit, Qt::MiddleButton, Qt::NoModifier, QPoint(5, 5));
+    EXPECT_EQ(edit->Text(), "12");
+}
+
+TEST_F(Keys, DropsAndInputMethodsGetNoTextIn) {
     // The same events put text into the edit base, as into any Qt edit.
     TCustomKEdit plain(nullptr, &form);
     SetBounds(&plain, 200, 10, 150, 21);
@@ -332,15 +368,6 @@ TEST_F(Keys, DropsMiddleClicksAndInputMethodsGetNoTextIn) {
     EXPECT_TRUE(drop(&plain));
     EXPECT_EQ(plain.Text(), "999");
     EXPECT_FALSE(drop(edit));
-    EXPECT_EQ(edit->Text(), "12");
-
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    if (clipboard->supportsSelection()) {
-        clipboard->setText(QStringLiteral("7"), QClipboard::Selection);
-        QTest::mouseClick(&plain, Qt::MiddleButton, Qt::NoModifier, at);
-        EXPECT_EQ(plain.Text(), "9997");
-    }
-    QTest::mouseClick(edit, Qt::MiddleButton, Qt::NoModifier, at);
     EXPECT_EQ(edit->Text(), "12");
 
     const auto commit = [](QWidget* target, const QString& text) {

@@ -221,6 +221,20 @@ TEST_F(Display, SettingsFormatOrWaitForTheNextFinalForm) {
     EXPECT_EQ(e->KLiczbaMiejscPrzedPrzecinkiem(), -3);
 }
 
+TEST_F(Display, MaxLengthNeverCutsTheNumberShown) {
+    edit->SetMaxLength(4);
+    edit->SetKLiczbaMiejscPoPrzecinku(2);
+    edit->SetKWartosc(12345.67);
+    EXPECT_EQ(edit->Text(), "12345,67");
+    przed->setFocus();
+    edit->setFocus();
+    EXPECT_EQ(edit->Text(), "12345,67"); // the editing form
+    Press(Qt::Key_End);
+    Press(Qt::Key_Backspace);
+    Type("9");
+    EXPECT_EQ(edit->Text(), "12345,69");
+}
+
 TEST_F(Display, HasNoContextMenuButItsPopupMenu) {
     const auto menuFor = [this](QContextMenuEvent::Reason reason) {
         QContextMenuEvent event(reason, QPoint(5, 5), edit->mapToGlobal(QPoint(5, 5)));

@@ -5,6 +5,8 @@
 #include "tests/controls/EditFixture.h"
 #include "tests/support/ModalAnswerer.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QMenu>
@@ -12,6 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -149,9 +153,11 @@ TEST_F(LiveEdit, SettingsTakeEffectOnTheShownControlAndKeepTextAndModified) {
         {"read-only", [](TCustomKEdit& e) { e.SetReadOnly(true); },
          [](const TCustomKEdit& e) { return e.isReadOnly(); }, "abc"},
         {"maximum length", [](TCustomKEdit& e) { e.SetMaxLength(5); },
-         [](const TCustomKEdit& e) { return e.maxLength() == 5; }, "abc"},
+         [](const TCustomKEdit& e) { return e.MaxLength() == 5; }, "abc"},
+        {"below the text's length", [](TCustomKEdit& e) { e.SetMaxLength(2); },
+         [](const TCustomKEdit& e) { return e.MaxLength() == 2; }, "abc"},
         {"window's own maximum", [](TCustomKEdit& e) { e.SetMaxLength(0); },
-         [](const TCustomKEdit& e) { return e.maxLength() == 32767; }, "abc"},
+         [](const TCustomKEdit& e) { return e.MaxLength() == 0; }, "abc"},
         {"upper case", [](TCustomKEdit& e) { e.SetCharCase(ecUpperCase); },
          [](const TCustomKEdit& e) { return e.CharCase() == ecUpperCase; }, "ABC"},
     };
@@ -199,11 +205,40 @@ TEST_F(LiveEdit, ChangeIsCalledOnceForEveryChangeOfTheText) {
     EXPECT_EQ(changes, 2);
     edit->SetText("xyz");
     EXPECT_EQ(changes, 3);
-    edit->SetMaxLength(2); // cuts the text
-    EXPECT_EQ(edit->Text(), "xy");
-    EXPECT_EQ(changes, 4);
+    edit->SetMaxLength(2); // keeps the text
+    EXPECT_EQ(edit->Text(), "xyz");
     Type("q");
-    EXPECT_EQ(edit->Text(), "xy");
+    EXPECT_EQ(edit->Text(), "xyz");
+    EXPECT_EQ(changes, 3);
+}
+
+TEST_F(LiveEdit, MaxLengthStopsTypingAndPastingButNeverCutsSetText) {
+    edit->SetMaxLength(4);
+    edit->SetSelStart(3);
+    Type("de");
+    EXPECT_EQ(edit->Text(), "abcd");
+    edit->SetText("123456"); // the program's text, longer than the limit
+    EXPECT_EQ(edit->Text(), "123456");
+    edit->SetSelStart(6);
+    Type("7");
+    EXPECT_EQ(edit->Text(), "123456");
+    edit->SetSelStart(1);
+    Press(Qt::Key_Delete);
+    Press(Qt::Key_Delete);
+    Press(Qt::Key_Delete);
+    EXPECT_EQ(edit->Text(), "156");
+    // A paste is cut to what fits, at the caret.
+    QGuiApplication::clipboard()->setText(QStringLiteral("xyz"));
+    Press(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(edit->Text(), "1x56");
+    EXPECT_EQ(edit->GetSelStart(), 2);
+    // An undo brings back what was there, limit or not.
+    Press(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(edit->Text(), "156");
+    Press(Qt::Key_Z, Qt::ControlModifier);
+    Press(Qt::Key_Z, Qt::ControlModifier);
+    Press(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(edit->Text(), "123456");
 }
 
 TEST_F(LiveEdit, EnteringByTabSelectsTheWholeTextButByALeftClickNot) {
@@ -267,6 +302,85 @@ TEST_F(LiveEdit, ContextMenuIsThePopupMenuOrElseTheEditsOwn) {
     menu.addAction(QStringLiteral("Pozycja"));
     edit->SetPopupMenu(&menu);
     EXPECT_EQ(rightClick(), &menu);
+}
+
+// Logs the clipboard and undo commands that reach it and carries none out.
+class CommandLog : public TCustomKEdit {
+public:
+    using TCustomKEdit::TCustomKEdit;
+    std::vector<TEditCommand> seen;
+
+protected:
+    void EditCommand(TEditCommand Command) override { seen.push_back(Command); }
+};
+
+TEST(CustomKEdit, CutPasteAndUndoAskedForAnyWayPassThroughEditCommand) {
+    using C = TEditCommand;
+    TForm form;
+    auto* edit = new CommandLog(nullptr, &form);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    edit->setFocus();
+    Type("abc");
+    QGuiApplication::clipboard()->setText(QStringLiteral("xyz"));
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        C command;
+    } keys[] = {
+        {Qt::Key_V, Qt::ControlModifier, C::Paste}, {Qt::Key_Insert, Qt::ShiftModifier, C::Paste},
+        {Qt::Key_X, Qt::ControlModifier, C::Cut},   {Qt::Key_Delete, Qt::ShiftModifier, C::Cut},
+        {Qt::Key_Z, Qt::ControlModifier, C::Undo},  {Qt::Key_Paste, Qt::NoModifier, C::Paste},
+        {Qt::Key_Cut, Qt::NoModifier, C::Cut},      {Qt::Key_Undo, Qt::NoModifier, C::Undo},
+        {Qt::Key_Redo, Qt::NoModifier, C::Redo},
+    };
+    for (const auto& k : keys) {
+        SCOPED_TRACE(k.key);
+        edit->SelectAll();
+        edit->seen.clear();
+        if (k.modifiers == Qt::NoModifier)
+            PressSilentKey(k.key);
+        else
+            Press(k.key, k.modifiers);
+        EXPECT_EQ(edit->seen, std::vector<C>{k.command});
+        EXPECT_EQ(edit->Text(), "abc");
+    }
+
+    // The edit's own menu.
+    for (const auto& [name, command] :
+         {std::pair{"edit-paste", C::Paste}, {"edit-cut", C::Cut}, {"edit-undo", C::Undo}}) {
+        SCOPED_TRACE(name);
+        edit->SelectAll();
+        edit->seen.clear();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                edit->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(edit, &event);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        auto* action = menu->findChild<QAction*>(QLatin1String(name));
+        ASSERT_NE(action, nullptr);
+        action->trigger();
+        menu->close();
+        EXPECT_EQ(edit->seen, std::vector<C>{command});
+        EXPECT_EQ(edit->Text(), "abc");
+    }
+}
+
+TEST(CustomKEdit, AMiddleClickPastesTheSelectionThroughEditCommand) {
+    if (!QGuiApplication::clipboard()->supportsSelection())
+        GTEST_SKIP() << "the platform has no selection clipboard";
+    TForm form;
+    auto* log = new CommandLog(nullptr, &form);
+    auto* plain = new TCustomKEdit(nullptr, &form);
+    SetBounds(plain, 10, 40, 120, 21);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    QGuiApplication::clipboard()->setText(QStringLiteral("7"), QClipboard::Selection);
+    QTest::mouseClick(log, Qt::MiddleButton, Qt::NoModifier, QPoint(5, 5));
+    EXPECT_EQ(log->seen, std::vector<TEditCommand>{TEditCommand::PasteSelection});
+    EXPECT_EQ(log->Text(), "");
+    QTest::mouseClick(plain, Qt::MiddleButton, Qt::NoModifier, QPoint(5, 5));
+    EXPECT_EQ(plain->Text(), "7");
 }
 
 } // namespace

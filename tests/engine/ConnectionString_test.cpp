@@ -33,9 +33,11 @@ TEST(UtworzConnectionString, QuotesOnlyValuesTheSyntaxWouldMisread) {
         QString typed;
         QString written;
     } const cases[] = {
-        {"plain", "plain"},     {"a;b\"c", "\"a;b\"\"c\""}, {"it's", "\"it's\""},
-        {" lead", "\" lead\""}, {"trail ", "\"trail \""},   {"in side", "in side"},
-        {"a=b", "a=b"},
+        {"plain", "plain"},       {"a;b\"c", "\"a;b\"\"c\""},
+        {"it's", "\"it's\""},     {" lead", "\" lead\""},
+        {"trail ", "\"trail \""}, {"in side", "in side"},
+        {"a=b", "a=b"},           {"x==", "x=="},
+        {"=x", "\"=x\""},         {"\u00a0x", "\"\u00a0x\""},
     };
     for (const Case& c : cases) {
         const QString cs = UtworzConnectionString(c.typed, c.typed, c.typed, c.typed, "admin");
@@ -47,6 +49,37 @@ TEST(UtworzConnectionString, QuotesOnlyValuesTheSyntaxWouldMisread) {
             EXPECT_EQ(ConnectionStringValue(pairs, key), c.typed) << key;
         EXPECT_EQ(ConnectionStringValue(pairs, "application name"), "U:admin");
     }
+}
+
+// Values the connection-string syntax could misread or trim, in each field on its own: the parse
+// of the string gives every field back as typed.
+TEST(UtworzConnectionString, EveryFieldComesBackFromTheParseAsTyped) {
+    const QString awkward[] = {// A leading "=", which a key's "==" would take.
+                               "=Tajne123", "==", "==x", "=", "= x", "x=;=y", "a==b",
+                               // White space that the parse trims.
+                               " ", "", "\u00a0Tajne\u00a0", "Tajne\u00a0", "\u2003x", "x\u3000",
+                               "\tx", "x\r\n\t", "\u0085x",
+                               // Quotes and separators.
+                               "\"", "'", "\"\"", "'x'", "\"x\"", "a\"b", ";", "a;b",
+                               "x;Password=y", "Password=y", "{x};y", "zażółć"};
+    const char* keys[] = {"Data Source", "Initial Catalog", "User ID", "Password"};
+    for (const QString& typed : awkward) {
+        for (int field = 0; field < 4; ++field) {
+            SCOPED_TRACE(QString("%1 in %2").arg(typed, keys[field]).toStdString());
+            QString values[4] = {"srv", "db", "sa", "pw"};
+            values[field] = typed;
+            const QString cs =
+                UtworzConnectionString(values[0], values[1], values[2], values[3], "admin");
+            const TConnectionStringPairs pairs = ParseConnectionString(cs);
+            for (int key = 0; key < 4; ++key)
+                EXPECT_EQ(ConnectionStringValue(pairs, keys[key]), values[key]) << keys[key];
+            EXPECT_EQ(ConnectionStringValue(pairs, "Application Name"), "U:admin");
+            EXPECT_EQ(pairs.size(), 8u);
+        }
+    }
+    // The application name is trimmed of codes 0 to 32 only; what else it ends with stays.
+    const QString cs = UtworzConnectionString("srv", "db", "sa", "pw", " x\u00a0 ");
+    EXPECT_EQ(ConnectionStringValue(ParseConnectionString(cs), "Application Name"), "U:x\u00a0");
 }
 
 } // namespace

@@ -9,11 +9,17 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFontInfo>
 #include <QLineEdit>
 #include <QScreen>
 #include <QStyle>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTextCursor>
 #include <QUrl>
+#include <QtMath>
 
 #include <gtest/gtest.h>
 
@@ -94,7 +100,9 @@ TEST(Rozmiar, WynikaZTekstuIObszaruRoboczego) {
         // The design: 180 high after creation, less the 37 of the button row.
         ASSERT_EQ(okno.mmKomunikat->height(), 143);
         const QFontMetrics metrics = okno.fontMetrics();
-        const int wiersz = c.wysokoscWiersza.value_or(metrics.height());
+        // The memo sets its lines a line spacing apart, each a whole number of pixels high.
+        const int wiersz =
+            c.wysokoscWiersza.value_or(qCeil(QFontMetricsF(okno.font()).lineSpacing()));
         const int d = wiersz > 0 ? 143 / wiersz : 0;
         const int tekst = metrics.horizontalAdvance(c.tekst);
         const QRect obszar = okno.screen()->availableGeometry();
@@ -148,6 +156,27 @@ TEST(Rozmiar, WynikaZTekstuIObszaruRoboczego) {
         }
         EXPECT_EQ(okno.mmKomunikat->toPlainText(), puste + QString(c.tekst).replace("\r\n", "\n"))
             << c.name;
+    }
+}
+
+TEST(Rozmiar, PokazujeKazdyWierszTakzeCzcionkiZOdstepemMiedzyWierszami) {
+    QFont czcionka(QStringLiteral("DejaVu Math TeX Gyre"));
+    czcionka.setPixelSize(11);
+    if (QFontInfo(czcionka).family() != czcionka.family() || QFontMetrics(czcionka).leading() <= 0)
+        GTEST_SKIP() << "no font with a line gap is installed";
+    for (const QString& tekst : {Wiersze(20), Zdania(30)}) {
+        TfrmKomunikat okno;
+        okno.setFont(czcionka);
+        okno.Przygotuj(tekst, QString(), rkBlad, false, QString());
+        okno.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&okno));
+        ASSERT_GT(okno.mmKomunikat->LineCount(), 10);
+        QTextCursor poczatek(okno.mmKomunikat->document());
+        QTextCursor koniec(okno.mmKomunikat->document());
+        koniec.movePosition(QTextCursor::End);
+        EXPECT_GE(okno.mmKomunikat->cursorRect(poczatek).top(), 0);
+        EXPECT_LE(okno.mmKomunikat->cursorRect(koniec).bottom(),
+                  okno.mmKomunikat->viewport()->height());
     }
 }
 
@@ -288,6 +317,7 @@ TEST(Odnosnik, StoiNadPrzyciskamiIOtwieraSieKliknieciem) {
     ASSERT_EQ(etykiety.size(), 1);
     TLabel* link = etykiety[0];
     EXPECT_EQ(link->text(), adres);
+    EXPECT_EQ(link->textFormat(), Qt::PlainText);
     EXPECT_EQ(link->geometry(), QRect(57, 0, okno.mmKomunikat->width(), 17));
     EXPECT_EQ(link->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
     EXPECT_TRUE(link->font().underline());
@@ -310,6 +340,53 @@ TEST(Odnosnik, StoiNadPrzyciskamiIOtwieraSieKliknieciem) {
     QTest::mouseClick(link, Qt::LeftButton);
     QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
     EXPECT_EQ(przegladarka.adresy, QList<QUrl>{QUrl(adres)});
+}
+
+TEST(Odnosnik, OtwieraTylkoIstniejacyPlikAlboAdres) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    QFile plik(folder.filePath(QStringLiteral("pomoc.txt")));
+    ASSERT_TRUE(plik.open(QIODevice::WriteOnly));
+    plik.close();
+    const QString poprzedni = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(folder.path()));
+
+    struct Case {
+        QString link;
+        QList<QUrl> otwarte;
+    } const cases[] = {
+        {QStringLiteral("pomoc.txt"), {QUrl::fromLocalFile(folder.filePath("pomoc.txt"))}},
+        {folder.filePath("pomoc.txt"), {QUrl::fromLocalFile(folder.filePath("pomoc.txt"))}},
+        {QStringLiteral("http://example.com/a b"),
+         {QUrl(QStringLiteral("http://example.com/a%20b"))}},
+        {QStringLiteral("www.example.com"), {QUrl(QStringLiteral("http://www.example.com"))}},
+        {QStringLiteral("brak.txt"), {}},
+        {QStringLiteral("Pomoc techniczna"), {}},
+    };
+    Przegladarka przegladarka;
+    const QString schematy[] = {"http", "https", "file", "ftp"};
+    for (const QString& schemat : schematy)
+        QDesktopServices::setUrlHandler(schemat, &przegladarka, "Otworz");
+    for (const Case& c : cases) {
+        przegladarka.adresy.clear();
+        Okno okno;
+        okno.Przygotuj(QStringLiteral("Tekst"), QString(), rkInformacja, false, c.link);
+        okno.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&okno));
+        TLabel* link = okno.pnlDolny->findChild<TLabel*>();
+        ASSERT_NE(link, nullptr);
+        QTest::mouseClick(link, Qt::LeftButton);
+        QStringList otwarte;
+        for (const QUrl& adres : przegladarka.adresy)
+            otwarte << adres.toString();
+        QStringList oczekiwane;
+        for (const QUrl& adres : c.otwarte)
+            oczekiwane << adres.toString();
+        EXPECT_EQ(otwarte, oczekiwane) << c.link.toStdString();
+    }
+    for (const QString& schemat : schematy)
+        QDesktopServices::unsetUrlHandler(schemat);
+    QDir::setCurrent(poprzedni);
 }
 
 TEST(PokazKomunikat, PokazujeOknoModalnieNaWierzchuIZwalniaJe) {

@@ -113,15 +113,4 @@ TEST_F(ADODBTest, TheLoginEventMayChangeUserAndPassword) {
     EXPECT_EQ(ConnectionStringValue(pairs, "Data Source"), "srv");
 }
 
-TEST(ConnectionString, ParsesQuotedValuesAndRefusesMalformedOnes) {
-    const auto pairs = ParseConnectionString(
-        " Password = \"a;b\"\"c\" ;User ID='it''s';;Data Source= srv ;Key==Name=v");
-    EXPECT_EQ(ConnectionStringValue(pairs, "password"), "a;b\"c");
-    EXPECT_EQ(ConnectionStringValue(pairs, "User ID"), "it's");
-    EXPECT_EQ(ConnectionStringValue(pairs, "Data Source"), "srv");
-    EXPECT_EQ(ConnectionStringValue(pairs, "Key=Name"), "v");
-    for (const char* bad : {"Password=\"open", "NoEquals;", "A=\"x\"y"})
-        EXPECT_THROW(ParseConnectionString(bad), EDatabaseError) << bad;
-}
-
 } // namespace

@@ -147,6 +147,37 @@ TEST(OdbcConnectionString, HandsEveryValueOverIntactInBracesWhereOdbcNeedsThem) 
         ::testing::HasSubstr(";PWD={a}};b};"));
 }
 
+// The refusals name the key; the value may be the password.
+TEST(OdbcConnectionString, ItsFailuresNameNoValue) {
+    const auto message = [](const QString& server, const QString& database, const QString& user,
+                            const QString& password, const QString& driver) {
+        try {
+            Map(ProgramConnectionString(server, database, user, password), {driver});
+        } catch (const EDatabaseError& e) {
+            return e.Message();
+        }
+        return QString("no error");
+    };
+    struct Case {
+        QString server, database, user, password, driver, message;
+    } const cases[] = {
+        {"srv", "db", "sa", "Taj};ne", kFreeTds,
+         "The FreeTDS driver cannot take a value of \"Password\" that holds \"};\""},
+        {"srv", "db", "Taj};ne", "pw", kFreeTds,
+         "The FreeTDS driver cannot take a value of \"User ID\" that holds \"};\""},
+        {"srv", "Taj};ne", "sa", "pw", kFreeTds,
+         "The FreeTDS driver cannot take a value of \"Initial Catalog\" that holds \"};\""},
+        {"Taj};ne", "db", "sa", "pw", kFreeTds,
+         "The FreeTDS driver cannot take a value of \"Data Source\" that holds \"};\""},
+        {"Tajne,1x", "db", "sa", "pw", kFreeTds,
+         "Invalid port in the Data Source: a port is a number from 1 to 65535"},
+        {"Tajne,99999", "db", "sa", "pw", kDriver18,
+         "Invalid port in the Data Source: a port is a number from 1 to 65535"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(message(c.server, c.database, c.user, c.password, c.driver), c.message);
+}
+
 TEST(OdbcConnectionString, MsdasqlPassesItsOtherPairsToOdbcAsTheyAre) {
     struct Case {
         QString oleDb;

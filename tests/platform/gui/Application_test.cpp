@@ -3,11 +3,20 @@
 #include "platform/rtl/Exceptions.h"
 #include "tests/support/ModalAnswerer.h"
 
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLocale>
+#include <QProcess>
 #include <QPushButton>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -100,6 +109,169 @@ TEST(MessageBox, DefaultButtonIsTheNamedOneOrElseTheFirst) {
 TEST(MessageBox, YesNoClosedWithoutAButtonAnswersNo) {
     ModalAnswerer answerer; // no answer queued: the box is closed
     EXPECT_EQ(Application->MessageBox("?", "Potwierdź", MB_YESNO | MB_ICONINFORMATION), IDNO);
+}
+
+// The message box's text label.
+QLabel* TextLabel(QMessageBox* box) {
+    return box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+}
+
+TEST(MessageBox, ShowsTextThatLooksLikeMarkupAsPlainText) {
+    const QString texts[] = {
+        QStringLiteral("Pole <b>Kwota</b> musi być wypełnione"),
+        QStringLiteral("Błąd serwera: '<p>Opis'\nDalszy wiersz"),
+    };
+    for (const QString& text : texts) {
+        ModalAnswerer answerer;
+        Qt::TextFormat format = Qt::AutoText;
+        int shownWidth = 0;
+        int needed = 0;
+        answerer.Then([&](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            QLabel* label = TextLabel(box);
+            ASSERT_NE(label, nullptr);
+            format = label->textFormat();
+            shownWidth = label->sizeHint().width();
+            // Every character of the widest line takes its room, the tags' too.
+            for (const QString& line : text.split(u'\n'))
+                needed = std::max(needed, label->fontMetrics().horizontalAdvance(line));
+            box->button(QMessageBox::Ok)->click();
+        });
+        Application->MessageBox(text, "Uwaga!", MB_OK | MB_ICONEXCLAMATION);
+        ASSERT_EQ(answerer.SeenWindows().size(), 1u);
+        EXPECT_EQ(answerer.SeenWindows()[0].text, text);
+        EXPECT_EQ(format, Qt::PlainText) << text.toStdString();
+        EXPECT_GE(shownWidth, needed) << text.toStdString();
+    }
+}
+
+// A button of a set: a standard button, or the one button of the set that is no standard one.
+struct Button {
+    QMessageBox::StandardButton standard;
+    int answer;
+};
+
+QAbstractButton* Find(QMessageBox* box, QMessageBox::StandardButton standard) {
+    for (QAbstractButton* b : box->buttons())
+        if (box->standardButton(b) == standard)
+            return b;
+    return nullptr;
+}
+
+struct ButtonSetCase {
+    const char* name;
+    unsigned set;
+    std::vector<Button> buttons; // in the set's order
+    std::optional<int> escape;   // the answer to Esc and the close box; none: they do nothing
+};
+
+const std::vector<ButtonSetCase>& ButtonSets() {
+    using B = QMessageBox;
+    static const std::vector<ButtonSetCase> sets = {
+        {"ok", MB_OK, {{B::Ok, IDOK}}, IDOK},
+        {"ok/cancel", MB_OKCANCEL, {{B::Ok, IDOK}, {B::Cancel, IDCANCEL}}, IDCANCEL},
+        {"abort/retry/ignore",
+         MB_ABORTRETRYIGNORE,
+         {{B::Abort, IDABORT}, {B::Retry, IDRETRY}, {B::Ignore, IDIGNORE}},
+         {}},
+        {"yes/no/cancel",
+         MB_YESNOCANCEL,
+         {{B::Yes, IDYES}, {B::No, IDNO}, {B::Cancel, IDCANCEL}},
+         IDCANCEL},
+        {"yes/no", MB_YESNO, {{B::Yes, IDYES}, {B::No, IDNO}}, {}},
+        {"retry/cancel", MB_RETRYCANCEL, {{B::Retry, IDRETRY}, {B::Cancel, IDCANCEL}}, IDCANCEL},
+        {"cancel/try again/continue",
+         MB_CANCELTRYCONTINUE,
+         {{B::Cancel, IDCANCEL}, {B::Retry, IDTRYAGAIN}, {B::NoButton, IDCONTINUE}},
+         IDCANCEL},
+    };
+    return sets;
+}
+
+TEST(MessageBox, EveryButtonSetHasItsButtonsAndAnswers) {
+    for (const ButtonSetCase& c : ButtonSets()) {
+        for (std::size_t pressed = 0; pressed < c.buttons.size(); ++pressed) {
+            SCOPED_TRACE(std::string(c.name) + ", button " + std::to_string(pressed + 1));
+            ModalAnswerer answerer;
+            std::vector<QMessageBox::StandardButton> shown;
+            QString defaultText;
+            answerer.Then([&](QWidget* w) {
+                auto* box = qobject_cast<QMessageBox*>(w);
+                for (QAbstractButton* b : box->buttons())
+                    shown.push_back(box->standardButton(b));
+                QAbstractButton* button = Find(box, c.buttons[pressed].standard);
+                ASSERT_NE(button, nullptr);
+                defaultText = box->defaultButton()->text();
+                QTest::mouseClick(button, Qt::LeftButton);
+            });
+            const unsigned defaultFlag = unsigned(pressed) << 8; // the pressed one is the default
+            EXPECT_EQ(Application->MessageBox("?", "P", c.set | defaultFlag),
+                      c.buttons[pressed].answer);
+            std::vector<QMessageBox::StandardButton> expected;
+            for (const Button& b : c.buttons)
+                expected.push_back(b.standard);
+            std::sort(expected.begin(), expected.end());
+            std::sort(shown.begin(), shown.end());
+            EXPECT_EQ(shown, expected);
+            ASSERT_EQ(answerer.SeenWindows().size(), 1u);
+            EXPECT_EQ(answerer.SeenWindows()[0].buttons.size(), qsizetype(c.buttons.size()));
+            EXPECT_FALSE(defaultText.isEmpty());
+        }
+    }
+}
+
+TEST(MessageBox, EscAndTheCloseBoxAnswerOnlyThroughCancelOrASingleOk) {
+    for (const ButtonSetCase& c : ButtonSets()) {
+        for (const bool closeBox : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (closeBox ? ", close box" : ", Esc"));
+            ModalAnswerer answerer;
+            bool stillOpen = false;
+            answerer.Then([&](QWidget* w) {
+                auto* box = qobject_cast<QMessageBox*>(w);
+                ASSERT_TRUE(QTest::qWaitForWindowActive(box));
+                if (closeBox)
+                    box->close();
+                else
+                    QTest::keyClick(box, Qt::Key_Escape);
+                QCoreApplication::processEvents();
+                stillOpen = box->isVisible();
+                if (stillOpen) // answer with the last button, which is none of the escapes
+                    QTest::mouseClick(Find(box, c.buttons.back().standard), Qt::LeftButton);
+            });
+            const int answer = Application->MessageBox("?", "P", c.set);
+            EXPECT_EQ(stillOpen, !c.escape.has_value());
+            EXPECT_EQ(answer, c.escape.value_or(c.buttons.back().answer));
+        }
+    }
+}
+
+// The standard buttons in the system's language: this test binary again, on a Polish desktop.
+TEST(MessageBox, StandardButtonsSpeakTheSystemsLanguage) {
+    if (qEnvironmentVariableIsSet("QZ_POLISH_DESKTOP")) {
+        ASSERT_EQ(QLocale::system().language(), QLocale::Polish);
+        ModalAnswerer answerer;
+        Application->MessageBox("Zapisać zmiany?", "Pytanie", MB_YESNOCANCEL | MB_ICONQUESTION);
+        ASSERT_EQ(answerer.SeenWindows().size(), 1u);
+        QStringList buttons = answerer.SeenWindows()[0].buttons;
+        buttons.sort();
+        EXPECT_EQ(buttons, (QStringList{"&Nie", "&Tak", "Anuluj"}));
+        return;
+    }
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("LC_ALL");
+    environment.remove("LC_MESSAGES");
+    environment.remove("LANGUAGE");
+    environment.insert("LANG", "pl_PL.UTF-8");
+    environment.insert("QZ_POLISH_DESKTOP", "1");
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                {"--gtest_filter=MessageBox.StandardButtonsSpeakTheSystemsLanguage"});
+    ASSERT_TRUE(child.waitForFinished(30000));
+    const QString output = QString::fromUtf8(child.readAll());
+    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
 }
 
 } // namespace

@@ -176,6 +176,32 @@ TEST_F(FormKeys, DialogKeyTakesOnlyTheKeysOfItsButtons) {
     EXPECT_FALSE(form.DialogKey(&esc));
 }
 
+// An edit that takes Enter itself, or a group that answers for the edit it holds.
+class EnterTaker : public QWidget, public TDialogCodeQuery {
+public:
+    using QWidget::QWidget;
+    bool WantsKey(Word Key, TShiftState) const override { return Key == VK_RETURN; }
+};
+
+TEST_F(FormKeys, AFocusedControlThatWantsEnterGetsItBeforeTheDefaultButton) {
+    form.SetCancelButton(cancel);
+    auto* group = new EnterTaker(&form);
+    auto* inGroup = new QLineEdit(group);
+    SetBounds(group, 120, 10, 150, 30);
+    group->show();
+    QSignalSpy returns(inGroup, &QLineEdit::returnPressed);
+    inGroup->setFocus();
+    ASSERT_TRUE(inGroup->hasFocus());
+    Press(Qt::Key_Return);
+    EXPECT_EQ(returns.count(), 1);
+    EXPECT_EQ(okClicks.count(), 0);
+    Press(Qt::Key_Escape); // wanted by nobody: the form's
+    EXPECT_EQ(cancelClicks.count(), 1);
+    edit->setFocus();
+    Press(Qt::Key_Return);
+    EXPECT_EQ(okClicks.count(), 1);
+}
+
 TEST(Form, SelectNextWalksTheTabOrderOfTheWindow) {
     TForm form;
     auto* first = new QLineEdit(&form);

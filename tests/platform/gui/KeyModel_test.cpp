@@ -47,6 +47,16 @@ TEST(VirtualKey, IsTheWindowsCodeOfTheKey) {
     EXPECT_EQ(QtKey(VK_RIGHT), Qt::Key_Right);
 }
 
+TEST(VkKeyScan, IsTheMainKeyboardsKeyOfACharacter) {
+    EXPECT_EQ(VkKeyScan(u','), VK_OEM_COMMA);
+    EXPECT_EQ(VkKeyScan(u'.'), VK_OEM_PERIOD);
+    EXPECT_EQ(VkKeyScan(u'7'), '7');
+    EXPECT_EQ(VkKeyScan(u'x'), 'X');
+    EXPECT_EQ(VkKeyScan(u'!'), '1');
+    EXPECT_EQ(VkKeyScan(u'ą'), 0);
+    EXPECT_EQ(VkKeyScan(u' '), VK_SPACE);
+}
+
 TEST(KeyChars, AreTheCharactersWindowsTranslatesTheKeyTo) {
     struct Case {
         Qt::Key key;

@@ -1,0 +1,3 @@
+#include "platform/rtl/SysLocale.h"
+
+TSysLocale SysLocale;

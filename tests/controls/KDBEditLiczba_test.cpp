@@ -1,0 +1,388 @@
+#include "controls/KDBEditLiczba.h"
+
+#include "platform/data/DataSource.h"
+#include "platform/data/Field.h"
+#include "platform/data/MemoryDataSet.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/SysLocale.h"
+#include "tests/controls/EditFixture.h"
+#include "tests/support/ModalAnswerer.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// A shown, active form with a numeric edit before and after the data-aware one, which is bound
+// to KWOTA of a dataset of three records (12,5; Null; 7,125) and shows two fixed decimals. The
+// focus starts on the edit before it.
+class DBEdit : public ::testing::Test {
+protected:
+    void SetUp() override {
+        data.FieldDefs().Add("ID", ftInteger);
+        data.FieldDefs().Add("KWOTA", ftFloat);
+        data.FieldDefs().Add("TEKST", ftString, 10);
+        data.FieldDefs().Add("ILOSC", ftSmallint);
+        data.Open();
+        data.AppendRecord({1, 12.5, QStringLiteral("3"), 1});
+        data.AppendRecord({2, Null(), QStringLiteral("4"), 2});
+        data.AppendRecord({3, 7.125, QStringLiteral("5"), 3});
+        data.First();
+        source.SetDataSet(&data);
+
+        form.SetClientWidth(400);
+        form.SetClientHeight(200);
+        SetBounds(przed, 10, 10, 120, 21);
+        SetBounds(edit, 10, 40, 120, 21);
+        SetBounds(za, 10, 70, 120, 21);
+        edit->SetName(QStringLiteral("edKwota"));
+        edit->SetKLiczbaMiejscPoPrzecinku(2);
+        edit->SetDataSource(&source);
+        edit->SetDataField(QStringLiteral("KWOTA"));
+        edit->OnKeyDown = [this](QObject*, Word& Key, TShiftState) { keysDown.push_back(Key); };
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        przed->setFocus();
+        ASSERT_TRUE(przed->hasFocus());
+    }
+
+    void Enter() {
+        edit->setFocus();
+        ASSERT_TRUE(edit->hasFocus());
+    }
+    void Leave() { za->setFocus(); }
+    // After a modal box the form is active again, with the focus where the box left it.
+    void BackToTheForm() {
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    }
+    TField* Field(const char* name) { return data.FieldByName(QLatin1String(name)); }
+    bool OwnReadOnly() const { return edit->TCustomKEdit::ReadOnly(); }
+
+    LocaleSeparators locale{u',', u' '};
+    TMemoryDataSet data;
+    TDataSource source;
+    TForm form;
+    TKEditLiczba* przed = new TKEditLiczba(nullptr, &form);
+    TKDBEditLiczba* edit = new TKDBEditLiczba(nullptr, &form);
+    TKEditLiczba* za = new TKEditLiczba(nullptr, &form);
+    std::vector<Word> keysDown;
+};
+
+TEST_F(DBEdit, ShowsTheFieldReadOnlyWhileBrowsingAndFollowsTheRecord) {
+    EXPECT_EQ(edit->Text(), "12,50");
+    EXPECT_TRUE(OwnReadOnly());
+    data.Next();
+    EXPECT_EQ(edit->Text(), "0,00"); // Null shows as 0
+    data.Next();
+    EXPECT_EQ(edit->Text(), "7,13"); // rounded to the decimals shown
+    Enter();
+    Type("9");
+    EXPECT_EQ(data.State(), dsEdit);
+    EXPECT_FALSE(OwnReadOnly());
+    data.Cancel();
+    EXPECT_TRUE(OwnReadOnly());
+    EXPECT_EQ(edit->Text(), "7,13");
+}
+
+TEST_F(DBEdit, WithoutADataSourceOrAFieldStaysReadOnly) {
+    SysLocale.FarEast = true; // not even there: the link cannot modify
+    for (const bool withSource : {false, true}) {
+        SCOPED_TRACE(withSource);
+        auto* unbound = new TKDBEditLiczba(nullptr, &form);
+        SetBounds(unbound, 200, 40, 120, 21);
+        unbound->show();
+        if (withSource)
+            unbound->SetDataSource(&source);
+        unbound->setFocus();
+        Type("5");
+        Press(Qt::Key_Backspace);
+        EXPECT_EQ(unbound->Text(), "0");
+        EXPECT_TRUE(unbound->TCustomKEdit::ReadOnly());
+        EXPECT_EQ(data.State(), dsBrowse);
+        delete unbound;
+    }
+    SysLocale.FarEast = false;
+}
+
+TEST_F(DBEdit, KeysThatChangeTheNumberStartEditingAndTakeEffect) {
+    edit->SetKPozwalajUjemne(true);
+    edit->SetKInterwalPrzyrostu(1);
+    struct Case {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        bool starts;
+        const char* text; // after the key, the whole text selected before it
+    } const cases[] = {
+        {Qt::Key_7, Qt::NoModifier, true, "7,00"},
+        {Qt::Key_7, Qt::KeypadModifier, true, "7,00"},
+        {Qt::Key_Comma, Qt::NoModifier, true, "0,00"},
+        {Qt::Key_Backspace, Qt::NoModifier, true, "0,00"},
+        {Qt::Key_Up, Qt::NoModifier, true, "13,50"},
+        {Qt::Key_Down, Qt::NoModifier, true, "11,50"},
+        {Qt::Key_V, Qt::ControlModifier, true, "12,50"},
+        {Qt::Key_X, Qt::ControlModifier, true, "12,50"},
+        {Qt::Key_H, Qt::ControlModifier, true, "12,50"},
+        {Qt::Key_Paste, Qt::NoModifier, true, "12,50"},
+        {Qt::Key_Cut, Qt::NoModifier, true, "12,50"},
+        {Qt::Key_Undo, Qt::NoModifier, true, "12,50"},
+        {Qt::Key_Minus, Qt::NoModifier, false, "12,50"},
+        {Qt::Key_Delete, Qt::NoModifier, false, "12,50"},
+        {Qt::Key_Insert, Qt::NoModifier, false, "12,50"},
+        {Qt::Key_Insert, Qt::ShiftModifier, false, "12,50"},
+        {Qt::Key_A, Qt::NoModifier, false, "12,50"},
+        {Qt::Key_Period, Qt::NoModifier, false, "12,50"}, // not the locale's separator
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QKeySequence(c.key | c.modifiers).toString().toStdString());
+        Enter();
+        edit->SelectAll();
+        if (c.key == Qt::Key_Paste || c.key == Qt::Key_Cut || c.key == Qt::Key_Undo)
+            PressSilentKey(c.key);
+        else
+            Press(c.key, c.modifiers);
+        EXPECT_EQ(data.State(), c.starts ? dsEdit : dsBrowse);
+        EXPECT_EQ(edit->Text(), c.text);
+        data.Cancel();
+        Leave();
+    }
+}
+
+TEST_F(DBEdit, WithoutAutomaticEditingADigitChangesNothing) {
+    source.SetAutoEdit(false);
+    Enter();
+    Type("7");
+    EXPECT_EQ(data.State(), dsBrowse);
+    EXPECT_EQ(edit->Text(), "12,50");
+}
+
+TEST_F(DBEdit, EscapeShowsTheStoredValueSelectedAndKeepsTheDatasetEditing) {
+    Enter();
+    Type("79");
+    ASSERT_EQ(edit->Text(), "79,00");
+    keysDown.clear();
+    Press(Qt::Key_Escape);
+    EXPECT_EQ(edit->Text(), "12,50");
+    EXPECT_EQ(edit->GetSelText(), "12,50");
+    EXPECT_EQ(data.State(), dsEdit);
+    EXPECT_EQ(keysDown, std::vector<Word>{0});
+    Leave(); // nothing typed since: nothing written
+    EXPECT_EQ(Field("KWOTA")->AsFloat(), 12.5);
+}
+
+TEST_F(DBEdit, ThePublishedReadOnlyStartsNothingAndKeepsTheControlReadOnly) {
+    edit->SetReadOnly(true);
+    EXPECT_TRUE(edit->GetDataLink()->ReadOnly());
+    Enter();
+    Type("7");
+    EXPECT_EQ(data.State(), dsBrowse);
+    data.Edit(); // by another control
+    EXPECT_TRUE(OwnReadOnly());
+    Type("7");
+    EXPECT_EQ(edit->Text(), "12,50");
+    keysDown.clear();
+    Press(Qt::Key_Escape);
+    EXPECT_EQ(keysDown, std::vector<Word>{VK_ESCAPE});
+}
+
+TEST_F(DBEdit, LeavingWritesPlainNumericTextAndNeverNull) {
+    edit->SetDataField(QStringLiteral("TEKST"));
+    edit->SetKSeparatorTysiecy(true);
+    edit->SetKSuffiks(QStringLiteral(" zł"));
+    struct Case {
+        int decimals;
+        bool fixed;
+        const char* keys;
+        const char* written;
+    } const cases[] = {
+        {2, true, "1234,5", "1234,50"},
+        {2, false, "1234,5", "1234,5"},
+        {2, true, "\b", "0,00"},
+        {0, true, "\b", "0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keys);
+        edit->SetKLiczbaMiejscPoPrzecinku(c.decimals);
+        edit->SetKStalaLiczbaMiejscPoPrzecinku(c.fixed);
+        Enter();
+        for (const char* k = c.keys; *k != 0; ++k)
+            *k == '\b' ? Press(Qt::Key_Backspace) : Type(std::string(1, *k).c_str());
+        Leave();
+        EXPECT_EQ(Field("TEKST")->Text(), c.written);
+        data.Cancel();
+    }
+
+    // A Null numeric field emptied the same way is written as 0.
+    edit->SetDataField(QStringLiteral("KWOTA"));
+    data.Next();
+    Enter();
+    Press(Qt::Key_Backspace);
+    Leave();
+    data.Post();
+    EXPECT_FALSE(Field("KWOTA")->IsNull());
+    EXPECT_EQ(Field("KWOTA")->AsFloat(), 0);
+}
+
+TEST_F(DBEdit, AValueWithMoreDecimalsIsWrittenBackOnlyWhenModified) {
+    data.Last();
+    data.Edit();
+    Enter();
+    EXPECT_FALSE(OwnReadOnly());
+    Leave();
+    data.Post();
+    EXPECT_EQ(Field("KWOTA")->AsFloat(), 7.125);
+
+    Enter();
+    Press(Qt::Key_Up); // no stepping: the key only starts editing
+    Leave();
+    EXPECT_EQ(Field("KWOTA")->AsFloat(), 7.125);
+    Enter();
+    Type("9");
+    Leave();
+    EXPECT_EQ(Field("KWOTA")->AsFloat(), 9);
+}
+
+TEST_F(DBEdit, TheClampedMinimumIsTheValueWritten) {
+    edit->SetKMaxWartosc(100);
+    edit->SetKMinWartosc(10);
+    edit->SetKMinWartoscUstawiona(true);
+    ModalAnswerer answerer;
+    Enter();
+    Type("5");
+    Leave();
+    ASSERT_EQ(answerer.SeenWindows().size(), 1u);
+    EXPECT_EQ(Field("KWOTA")->AsFloat(), 10);
+}
+
+TEST_F(DBEdit, AFailedWriteKeepsTheValueAndTheFocusAndLeavingAgainRetries) {
+    edit->SetKLiczbaMiejscPoPrzecinku(0);
+    edit->SetDataField(QStringLiteral("ILOSC")); // a small integer: at most 32767
+    ModalAnswerer answerer;
+    Enter();
+    Type("40000");
+    Leave();
+    ASSERT_EQ(answerer.Texts(), QStringList{"Nieprawidłowa wartość w polu edycyjnym!"});
+    BackToTheForm();
+    EXPECT_TRUE(edit->hasFocus());
+    EXPECT_EQ(edit->Text(), "40000");
+    EXPECT_EQ(edit->GetSelText(), "40000");
+    EXPECT_EQ(Field("ILOSC")->AsFloat(), 1);
+
+    Leave(); // the same value again
+    EXPECT_EQ(answerer.Texts().size(), 2);
+    BackToTheForm();
+    EXPECT_EQ(edit->Text(), "40000");
+    edit->SetSelStart(5);
+    Press(Qt::Key_Backspace);
+    Leave();
+    EXPECT_EQ(answerer.Texts().size(), 2);
+    EXPECT_TRUE(za->hasFocus());
+    EXPECT_EQ(Field("ILOSC")->AsFloat(), 4000);
+}
+
+TEST_F(DBEdit, APostWhileTheControlHasTheFocusWritesWhatWasTyped) {
+    Enter();
+    Type("8");
+    data.Post();
+    EXPECT_EQ(data.State(), dsBrowse);
+    EXPECT_EQ(Field("KWOTA")->AsFloat(), 8);
+    EXPECT_TRUE(edit->hasFocus());
+}
+
+TEST_F(DBEdit, FreeingTheDataSourceDetachesTheControlEvenWhenFixed) {
+    for (const bool fixed : {false, true}) {
+        SCOPED_TRACE(fixed);
+        auto* other = new TDataSource;
+        other->SetDataSet(&data);
+        edit->SetDataSource(other);
+        TDataLink* link = dynamic_cast<TDataLinkQuery*>(edit)->GetDataLink();
+        ASSERT_NE(link, nullptr);
+        EXPECT_EQ(link->DataSource(), other);
+        link->SetDataSourceFixed(fixed);
+        delete other;
+        EXPECT_EQ(edit->DataSource(), nullptr);
+        EXPECT_EQ(edit->Text(), "12,50"); // unbound, it keeps what it shows
+    }
+}
+
+TEST_F(DBEdit, AFixedDataSourceRefusesAChangeExceptWhileLoading) {
+    TDataSource other;
+    edit->GetDataLink()->SetDataSourceFixed(true);
+    EXPECT_THROW(edit->SetDataSource(&other), EDatabaseError);
+    edit->BeginLoading();
+    edit->SetDataSource(&other); // ignored
+    edit->Loaded();
+    EXPECT_EQ(edit->DataSource(), &source);
+    edit->GetDataLink()->SetDataSourceFixed(false);
+}
+
+TEST_F(DBEdit, MaxLengthOfTheStringFieldsSizeGivesWayAtItsThreeMoments) {
+    edit->SetMaxLength(10);
+    edit->SetDataField(QStringLiteral("TEKST")); // checked against KWOTA: stays
+    EXPECT_EQ(edit->MaxLength(), 10);
+    data.Close(); // the link's active change
+    EXPECT_EQ(edit->MaxLength(), 0);
+    data.Open();
+
+    edit->SetMaxLength(10);
+    edit->SetDataField(QStringLiteral("KWOTA")); // checked against TEKST
+    EXPECT_EQ(edit->MaxLength(), 0);
+
+    edit->SetMaxLength(9); // another size: stays
+    edit->SetDataField(QStringLiteral("TEKST"));
+    data.Close();
+    EXPECT_EQ(edit->MaxLength(), 9);
+    data.Open();
+
+    TKDBEditLiczba loaded(nullptr, &form);
+    loaded.BeginLoading();
+    loaded.SetDataSource(&source);
+    loaded.SetMaxLength(10);
+    loaded.SetDataField(QStringLiteral("TEKST"));
+    EXPECT_EQ(loaded.MaxLength(), 10);
+    loaded.Loaded();
+    EXPECT_EQ(loaded.MaxLength(), 0);
+    EXPECT_EQ(loaded.Text(), "0"); // KMinWartosc until the next data change
+    data.Next();
+    EXPECT_EQ(loaded.Text(), "4");
+}
+
+// An action that acts on one target and counts what it did.
+class TargetAction : public TBasicAction {
+public:
+    explicit TargetAction(TComponent* target) : target_(target) {}
+    bool HandlesTarget(TComponent* target) override { return target == target_; }
+    void ExecuteTarget(TComponent*) override { ++executed; }
+    void UpdateTarget(TComponent*) override { ++updated; }
+    int executed = 0;
+    int updated = 0;
+
+private:
+    TComponent* target_;
+};
+
+TEST_F(DBEdit, ActionsReachTheControlAndElseItsDataSource) {
+    TargetAction onControl(edit);
+    TargetAction onSource(&source);
+    TargetAction onNothing(nullptr);
+    EXPECT_TRUE(edit->ExecuteAction(&onControl));
+    EXPECT_TRUE(edit->UpdateAction(&onSource));
+    EXPECT_FALSE(edit->ExecuteAction(&onNothing));
+    EXPECT_EQ(onControl.executed, 1);
+    EXPECT_EQ(onSource.updated, 1);
+}
+
+TEST_F(DBEdit, InAFarEastLocaleEnteringMakesTheEditWritableBeforeTheDatasetEdits) {
+    source.SetAutoEdit(false);
+    SysLocale.FarEast = true;
+    Enter();
+    SysLocale.FarEast = false;
+    EXPECT_FALSE(OwnReadOnly());
+    EXPECT_EQ(data.State(), dsBrowse);
+}
+
+} // namespace

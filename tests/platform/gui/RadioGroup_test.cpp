@@ -1,0 +1,227 @@
+#include "platform/gui/RadioGroup.h"
+
+#include "platform/gui/Forms.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+namespace {
+
+// Keys go where a user's keys go: to the focused widget of the active window.
+void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(static_cast<QWidget*>(nullptr), key, modifiers);
+}
+
+// A group whose check says what `allow` says, counting the checks and the clicks.
+class TestGroup : public TCustomRadioGroup {
+public:
+    using TCustomRadioGroup::TCustomRadioGroup;
+    bool allow = true;
+    int asked = 0;
+    int clicks = 0;
+
+protected:
+    bool CanModify() override {
+        ++asked;
+        return allow;
+    }
+    void Click() override {
+        ++clicks;
+        TCustomRadioGroup::Click();
+    }
+};
+
+// A shown, active form: an edit, the group with Tak, Brak and Nie, and another edit, in tab
+// order.
+class RadioGroupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form.SetClientWidth(300);
+        form.SetClientHeight(200);
+        SetBounds(before, 10, 10, 100, 21);
+        SetBounds(group, 10, 40, 200, 100);
+        SetBounds(after, 10, 150, 100, 21);
+        group->SetCaption(QStringLiteral("Stan"));
+        group->SetItems({QStringLiteral("Tak"), QStringLiteral("Brak"), QStringLiteral("Nie")});
+        group->OnEnter = [this](QObject*) { log += "enter "; };
+        group->OnExit = [this](QObject*) { log += "exit "; };
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        before->setFocus();
+    }
+
+    int Checked() const {
+        int checked = -1;
+        for (int i = 0; i < group->ButtonCount(); ++i)
+            if (group->Buttons(i)->isChecked())
+                checked = checked == -1 ? i : -2;
+        return checked;
+    }
+
+    TForm form;
+    QLineEdit* before = new QLineEdit(&form);
+    TestGroup* group = new TestGroup(nullptr, &form);
+    QLineEdit* after = new QLineEdit(&form);
+    std::string log;
+};
+
+TEST_F(RadioGroupTest, ItemsMakeOneButtonPerLineAsTheGroupsChildrenInColumns) {
+    group->SetColumns(2);
+    group->SetItems({"A", "B", "C", "D", "E"});
+    ASSERT_EQ(group->ButtonCount(), 5);
+    const QList<QRadioButton*> children =
+        group->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);
+    ASSERT_EQ(children.size(), 5);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(children[i], group->Buttons(i));
+        EXPECT_EQ(group->Buttons(i)->text(), group->Items()[i]);
+    }
+    // Down the first column, then the second.
+    const auto at = [this](int i) { return group->Buttons(i)->geometry(); };
+    EXPECT_EQ(at(0).left(), at(1).left());
+    EXPECT_EQ(at(1).left(), at(2).left());
+    EXPECT_LT(at(0).top(), at(1).top());
+    EXPECT_LT(at(1).top(), at(2).top());
+    EXPECT_EQ(at(3).left(), at(4).left());
+    EXPECT_GE(at(3).left(), at(0).right());
+    EXPECT_EQ(at(3).top(), at(0).top());
+    EXPECT_TRUE(group->contentsRect().contains(at(2)));
+    EXPECT_TRUE(group->contentsRect().contains(at(4)));
+}
+
+TEST_F(RadioGroupTest, ItemIndexSelectsOneButtonOrNone) {
+    group->SetItemIndex(1);
+    EXPECT_EQ(Checked(), 1);
+    group->SetItemIndex(-1);
+    EXPECT_EQ(Checked(), -1);
+    EXPECT_EQ(group->ItemIndex(), -1);
+    group->SetItemIndex(7);
+    EXPECT_EQ(group->ItemIndex(), 2);
+    EXPECT_EQ(Checked(), 2);
+    // New items keep an index that still has its button.
+    group->SetItems({"A", "B"});
+    EXPECT_EQ(group->ItemIndex(), -1);
+    EXPECT_EQ(Checked(), -1);
+    group->SetItemIndex(1);
+    group->SetItems({"C", "D", "E"});
+    EXPECT_EQ(Checked(), 1);
+    // Code selects without a click.
+    EXPECT_EQ(group->clicks, 0);
+    EXPECT_EQ(group->asked, 0);
+}
+
+// The ways a user selects the middle button while the first one is selected and focused.
+struct Way {
+    const char* name;
+    std::function<void(TCustomRadioGroup*)> select;
+};
+
+const Way Ways[] = {
+    {"click", [](TCustomRadioGroup* g) { QTest::mouseClick(g->Buttons(1), Qt::LeftButton); }},
+    {"space",
+     [](TCustomRadioGroup* g) {
+         g->Buttons(1)->setFocus();
+         Press(Qt::Key_Space);
+     }},
+    {"arrow", [](TCustomRadioGroup*) { Press(Qt::Key_Down); }},
+};
+
+TEST_F(RadioGroupTest, EveryWayOfSelectingAsksTheCheckFirst) {
+    for (const Way& way : Ways) {
+        for (const bool allow : {false, true}) {
+            SCOPED_TRACE(std::string(way.name) + (allow ? " allowed" : " refused"));
+            group->SetItemIndex(0);
+            group->Buttons(0)->setFocus();
+            group->allow = allow;
+            group->asked = group->clicks = 0;
+            way.select(group);
+            EXPECT_GE(group->asked, 1);
+            EXPECT_EQ(group->ItemIndex(), allow ? 1 : 0);
+            EXPECT_EQ(Checked(), allow ? 1 : 0);
+            EXPECT_EQ(group->clicks, allow ? 1 : 0);
+        }
+    }
+}
+
+TEST_F(RadioGroupTest, SelectingTheSelectedButtonAsksButChangesNothing) {
+    group->SetItemIndex(1);
+    QTest::mouseClick(group->Buttons(1), Qt::LeftButton);
+    EXPECT_EQ(group->asked, 1);
+    EXPECT_EQ(group->clicks, 0);
+    EXPECT_EQ(Checked(), 1);
+}
+
+TEST_F(RadioGroupTest, ArrowsWrapRoundTheButtons) {
+    group->SetItemIndex(0);
+    group->Buttons(0)->setFocus();
+    Press(Qt::Key_Up);
+    EXPECT_EQ(group->ItemIndex(), 2);
+    EXPECT_TRUE(group->Buttons(2)->hasFocus());
+    Press(Qt::Key_Right);
+    EXPECT_EQ(group->ItemIndex(), 0);
+    EXPECT_TRUE(group->Buttons(0)->hasFocus());
+}
+
+TEST_F(RadioGroupTest, KeysOfTheButtonsReachTheGroupInTwoSteps) {
+    std::string keys;
+    group->OnKeyDown = [&](QObject* sender, Word& Key, TShiftState) {
+        EXPECT_EQ(sender, group);
+        keys += "down " + std::to_string(Key) + " ";
+    };
+    group->OnKeyPress = [&](QObject*, QChar& Key) {
+        keys += "press " + std::to_string(Key.unicode()) + " ";
+    };
+    group->Buttons(2)->setFocus();
+    Press(Qt::Key_A);
+    EXPECT_EQ(keys, "down 65 press 97 ");
+}
+
+TEST_F(RadioGroupTest, SpaceRefusedByTheCheckIsDropped) {
+    group->SetItemIndex(0);
+    group->allow = false;
+    group->Buttons(1)->setFocus();
+    QTest::keyPress(static_cast<QWidget*>(nullptr), Qt::Key_Space);
+    EXPECT_FALSE(group->Buttons(1)->isDown());
+    QTest::keyRelease(static_cast<QWidget*>(nullptr), Qt::Key_Space);
+    EXPECT_EQ(Checked(), 0);
+}
+
+TEST_F(RadioGroupTest, TabReachesTheGroupAtItsSelectedButtonAndLeavesItWhole) {
+    group->SetItemIndex(1);
+    Press(Qt::Key_Tab);
+    EXPECT_TRUE(group->Buttons(1)->hasFocus());
+    Press(Qt::Key_Down);
+    EXPECT_TRUE(group->Buttons(2)->hasFocus());
+    Press(Qt::Key_Tab);
+    EXPECT_TRUE(after->hasFocus());
+    EXPECT_EQ(log, "enter exit ");
+    // With none selected, the first button.
+    group->SetItemIndex(-1);
+    before->setFocus();
+    Press(Qt::Key_Tab);
+    EXPECT_TRUE(group->Buttons(0)->hasFocus());
+}
+
+TEST_F(RadioGroupTest, FocusingTheGroupFocusesItsSelectedButton) {
+    group->SetItemIndex(2);
+    group->setFocus();
+    EXPECT_TRUE(group->Buttons(2)->hasFocus());
+}
+
+TEST_F(RadioGroupTest, TheFocusOfAButtonLeavesTheCaptionUnframed) {
+    const QRect caption(0, 0, group->width(), group->contentsRect().top());
+    const QImage unfocused = group->grab(caption).toImage();
+    Press(Qt::Key_Tab); // by the keyboard: the style shows the focus
+    ASSERT_TRUE(group->Buttons(0)->hasFocus());
+    EXPECT_EQ(group->grab(caption).toImage(), unfocused);
+}
+
+} // namespace
