@@ -131,6 +131,10 @@ bool TKDBLookupComboBox::eventFilter(QObject* watched, QEvent* event) {
     return TKDBLookupControl::eventFilter(watched, event);
 }
 
+TDataLink* TKDBLookupComboBox::GetDataLink() const {
+    return FDataSourceLink.get();
+}
+
 // The key value
 
 void TKDBLookupComboBox::ShowKeyValue() {
@@ -394,6 +398,8 @@ void TKDBLookupComboBox::Paint(QPainter& Canvas) {
     if (SysLocale.MiddleEast && BiDiMode() != bdLeftToRight)
         Canvas.setLayoutDirection(Qt::RightToLeft);
 
+    // The client area around the text is the control's own colour.
+    Canvas.fillRect(QRect(0, 0, clientWidth, clientHeight), ColorToQColor(Color(), colours));
     Canvas.save();
     Canvas.setClipRect(R, Qt::IntersectClip);
     Canvas.fillRect(R, brush);

@@ -21,7 +21,7 @@ class TKPopupDataList;
 // before a drop-down sets up the list, OnCloseUp after every close-up, accepted or not. A
 // failure of a handler, of the list dataset or of writing the bound field passes on (from a key
 // or mouse handler to the error display); the list is closed before a choice can fail.
-class TKDBLookupComboBox : public TKDBLookupControl {
+class TKDBLookupComboBox : public TKDBLookupControl, public TDataLinkQuery {
     Q_OBJECT
 
 public:
@@ -50,6 +50,9 @@ public:
     // the previous one.
     bool KEnterJakoTab() const { return FKEnterJakoTab; }
     void SetKEnterJakoTab(bool Value) { FKEnterJakoTab = Value; }
+
+    // The link to its data source.
+    TDataLink* GetDataLink() const override;
 
     TNotifyEvent OnDropDown;
     TNotifyEvent OnCloseUp;

@@ -3,11 +3,13 @@
 #include "controls/KDBLookupComboBoxControl.h"
 
 #include "controls/KDBLookupListBox.h"
+#include "platform/data/DataLink.h"
 #include "platform/data/DataSource.h"
 #include "platform/data/MemoryDataSet.h"
 #include "platform/gui/Forms.h"
 
 #include <QApplication>
+#include <QEnterEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -189,6 +191,15 @@ TEST_F(ComboBoxTest, KeepsOneLineOfFixedHeightWhateverHeightItIsGiven) {
     EXPECT_EQ(combo->height(), line + 2 + 4);
 }
 
+TEST_F(ComboBoxTest, AnswersTheDataLinkQueryWithItsDataSourceLink) {
+    Bind();
+    TDataLink* link = dynamic_cast<TDataLinkQuery*>(combo)->GetDataLink();
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(link->DataSource(), &boundSource);
+    combo->SetReadOnly(true);
+    EXPECT_TRUE(link->ReadOnly());
+}
+
 TEST_F(ComboBoxTest, ShowsTheKeysDisplayTextAndNothingForAKeyNotInTheList) {
     Fill(10);
     Bind();
@@ -363,6 +374,42 @@ TEST_F(ComboBoxTest, UpAndDownStepThroughTheListWithItClosed) {
     // F4 does nothing; a typed letter searches without opening.
     Press(Qt::Key_F4);
     EXPECT_FALSE(combo->ListVisible());
+}
+
+TEST_F(ComboBoxTest, TypedLettersSearchInTheBoxWithTheListClosedAndInTheListWithItShown) {
+    Fill(20);
+    Bind();
+    Focus();
+    QTest::keyClicks(static_cast<QWidget*>(nullptr), QStringLiteral("towar 01"));
+    EXPECT_EQ(Kod(), 10);
+    EXPECT_FALSE(combo->ListVisible());
+
+    Open();
+    QTest::keyClicks(static_cast<QWidget*>(nullptr), QStringLiteral("towar 01"));
+    QTest::keyClick(static_cast<QWidget*>(nullptr), '5');
+    // The list marks the row found; the box takes it on Enter.
+    EXPECT_EQ(popup->KeyValue(), Variant(15));
+    EXPECT_EQ(Kod(), 10);
+    Press(Qt::Key_Return);
+    EXPECT_EQ(Kod(), 15);
+}
+
+TEST_F(ComboBoxTest, TheButtonIsHotUnderThePointerAndInactiveWithoutAList) {
+    Fill(10);
+    Bind();
+    const QRect buttonArea(combo->width() - 18, 3, 14, combo->height() - 6);
+    const QImage normal = combo->grab(buttonArea).toImage();
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), combo->mapToGlobal(QPointF(5, 5)));
+    QApplication::sendEvent(combo, &enter);
+    const QImage hot = combo->grab(buttonArea).toImage();
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(combo, &leave);
+    EXPECT_EQ(combo->grab(buttonArea).toImage(), normal);
+    combo->SetListSource(nullptr);
+    const QImage inactive = combo->grab(buttonArea).toImage();
+    EXPECT_NE(hot, normal);
+    EXPECT_NE(inactive, normal);
+    EXPECT_NE(inactive, hot);
 }
 
 TEST_F(ComboBoxTest, UpAndDownOnAnEmptyListChooseNothing) {
