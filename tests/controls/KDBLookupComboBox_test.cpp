@@ -7,6 +7,7 @@
 #include "platform/data/DataSource.h"
 #include "platform/data/MemoryDataSet.h"
 #include "platform/gui/Forms.h"
+#include "platform/rtl/SysUtils.h"
 
 #include <QApplication>
 #include <QEnterEvent>
@@ -259,6 +260,21 @@ TEST_F(ComboBoxTest, OpensBelowTheBoxOrAboveItByTheAlignment) {
         EXPECT_EQ(popup->pos(), corner + QPoint(c.left, combo->height())) << c.align;
         Press(Qt::Key_Escape);
     }
+
+    // Right to left with a text display field, daLeft lines the right edges up; an integer
+    // display field keeps its alignment.
+    SysLocale.MiddleEast = true;
+    combo->SetBiDiMode(bdRightToLeft);
+    combo->SetDropDownAlign(daLeft);
+    Open();
+    EXPECT_EQ(popup->pos(), corner + QPoint(-155, combo->height()));
+    Press(Qt::Key_Escape);
+    combo->SetListFieldName(QStringLiteral("ID"));
+    Open();
+    EXPECT_EQ(popup->pos(), corner + QPoint(0, combo->height()));
+    Press(Qt::Key_Escape);
+    SysLocale.MiddleEast = false;
+    combo->SetBiDiMode(bdLeftToRight);
 
     // Near the screen's bottom: above the box.
     const QRect screen = combo->screen()->geometry();
