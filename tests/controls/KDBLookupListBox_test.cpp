@@ -5,6 +5,7 @@
 #include "platform/gui/Forms.h"
 #include "platform/gui/WindowTimer.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/SysUtils.h"
 #include "tests/support/ModalAnswerer.h"
 
 #include <QApplication>
@@ -188,6 +189,7 @@ TEST_F(ListBoxTest, WithOneRowThePageKeysMoveNothingAndKeepTheSearchText) {
     Bind();
     box->SetRowCount(1);
     Focus();
+    const TFixedTickCount ticks(1000); // no pause ends the search text
     Type("b");
     ASSERT_EQ(Kod(), 2);
     Press(Qt::Key_PageDown);
