@@ -108,6 +108,9 @@ private:
 class TKPopupDataList : public TKDBLookupListBox {
     Q_OBJECT
 
+    // Its combo box hands it the keys it does not use itself.
+    friend class TKDBLookupComboBox;
+
 public:
     explicit TKPopupDataList(TComponent* AOwner, QWidget* parent = nullptr);
 

@@ -1,0 +1,39 @@
+#include "controls/KDBLookupComboBoxPlacement.h"
+
+#include <algorithm>
+
+int DropDownRowCount(int recordCount, int dropDownRows) {
+    return recordCount > 0 && recordCount < dropDownRows ? recordCount : dropDownRows;
+}
+
+TDropDownAlign MirroredAlign(TDropDownAlign align, bool rightToLeft) {
+    if (!rightToLeft)
+        return align;
+    switch (align) {
+    case daLeft:
+        return daRight;
+    case daRight:
+        return daLeft;
+    default:
+        return align;
+    }
+}
+
+QPoint DropDownPosition(const QRect& combo, const QSize& list, TDropDownAlign align,
+                        const QRect& screen, const QRect& available) {
+    int y = combo.top() + combo.height();
+    if (screen.top() + screen.height() < y + list.height())
+        y = combo.top() - list.height();
+    const int wider = list.width() - combo.width();
+    int x = combo.left();
+    if (align == daRight)
+        x -= wider;
+    else if (align == daCenter)
+        x -= wider / 2; // truncates toward zero, as the list's offset is meant to
+    // Every row within reach: inside the available area, its top left corner first.
+    x = std::max(std::min(x, available.left() + available.width() - list.width()),
+                 available.left());
+    y = std::max(std::min(y, available.top() + available.height() - list.height()),
+                 available.top());
+    return {x, y};
+}
