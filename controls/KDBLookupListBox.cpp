@@ -292,8 +292,12 @@ void TKDBLookupListBox::AutoScrollStep() {
         StopScrollTimer();
         return;
     }
-    if (FListSourceLink->DataSet()->MoveBy(step.Direction) != 0)
+    if (FListSourceLink->DataSet()->MoveBy(step.Direction) != 0) {
         ChooseCurrentRecord();
+        // A handler's modal box ends the drag; the scrolling must not outlive it.
+        if (!FDragSelecting)
+            return;
+    }
     FScrollTimer->Start(step.IntervalMs);
     FScrollTimerOn = true;
 }
