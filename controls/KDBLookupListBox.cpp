@@ -40,7 +40,9 @@ TKDBLookupListBox::TKDBLookupListBox(TComponent* AOwner, QWidget* parent)
     : TKDBLookupControl(AOwner, parent),
       FScrollBar(new TVerticalScrollBar(
           this, [this](int Code, int Pos) { Application->Guard([&] { WMVScroll(Code, Pos); }); })),
-      FScrollTimer(new TWindowTimer(this, [this] { DragStep([this] { AutoScrollStep(); }); })) {
+      FScrollTimer(new TWindowTimer(this, [this] {
+          Application->Guard([this] { DragStep([this] { AutoScrollStep(); }); });
+      })) {
     TControlStyle style = ControlStyle();
     style.Include(csDoubleClicks);
     SetControlStyle(style);
@@ -236,15 +238,13 @@ void TKDBLookupListBox::KeyPress(QChar& Key) {
 // Mouse
 
 template <class Step> void TKDBLookupListBox::DragStep(Step&& step) {
-    Application->Guard([&] {
-        try {
-            step();
-        } catch (...) {
-            // Ends the drag before the error display opens: the timer would fail on every tick.
-            EndDragSelect();
-            throw;
-        }
-    });
+    try {
+        step();
+    } catch (...) {
+        // Ends the drag before the error display opens: the timer would fail on every tick.
+        EndDragSelect();
+        throw;
+    }
 }
 
 void TKDBLookupListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {

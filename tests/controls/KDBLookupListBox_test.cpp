@@ -307,6 +307,21 @@ TEST_F(ListBoxTest, AHandlerThatFailsDuringAutoScrollShowsOneErrorAndEndsTheDrag
     Mouse(box, QEvent::MouseButtonRelease, 5, 2, Qt::LeftButton, Qt::NoButton);
 }
 
+TEST_F(ListBoxTest, APressWhoseChoiceFailsRaisesNoMouseDown) {
+    Fill(10);
+    Bind();
+    box->OnKBeforeChange = [](QObject*, const Variant&, const Variant&, bool&) {
+        throw Exception(QStringLiteral("Nie wolno"));
+    };
+    box->OnMouseDown = [this](QObject*, TMouseButton, TShiftState, int, int) { Log("down"); };
+    ModalAnswerer answerer;
+    Mouse(box, QEvent::MouseButtonPress, 5, 2 * RowHeight() + 2, Qt::LeftButton, Qt::LeftButton);
+    EXPECT_EQ(answerer.Texts(), QStringList{QStringLiteral("Nie wolno.")});
+    EXPECT_EQ(log, "");
+    Mouse(box, QEvent::MouseButtonRelease, 5, 2 * RowHeight() + 2, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(Kod(), 5);
+}
+
 TEST_F(ListBoxTest, AModalBoxOpenedDuringAutoScrollEndsTheDragAndTheScrolling) {
     Fill(50);
     Bind();
