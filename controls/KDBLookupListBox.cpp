@@ -272,6 +272,9 @@ void TKDBLookupListBox::MouseMove(TShiftState Shift, int X, int Y) {
     if (FDragSelecting)
         DragStep([&] {
             ChooseRowAt(X, Y);
+            // A handler's modal box may have ended the drag with that choice.
+            if (!FDragSelecting)
+                return;
             FTrackY = Y;
             AutoScrollStep();
         });

@@ -345,6 +345,29 @@ TEST_F(ListBoxTest, AModalBoxOpenedDuringAutoScrollEndsTheDragAndTheScrolling) {
     EXPECT_EQ(Kod(), 10); // the release of a drag that ended chooses nothing
 }
 
+TEST_F(ListBoxTest, AModalBoxOpenedByTheChoiceOfAMoveEndsTheDragBeforeAnyScrolling) {
+    Fill(50);
+    Bind();
+    Focus();
+    bool warned = false;
+    box->OnKAfterChange = [&](QObject*, const Variant&, const Variant& is) {
+        if (is.toInt() == 7 && !warned) {
+            warned = true;
+            Application->MessageBox(QStringLiteral("Uwaga"), QStringLiteral("Towary"), MB_OK);
+        }
+    };
+    ModalAnswerer answerer;
+    answerer.Click(QMessageBox::Ok);
+    Mouse(box, QEvent::MouseButtonPress, 5, 2, Qt::LeftButton, Qt::LeftButton);
+    // The bottom row (7) is chosen, then the list would scroll one record down.
+    Mouse(box, QEvent::MouseMove, 5, box->ClientHeight() + 20, Qt::NoButton, Qt::LeftButton);
+    EXPECT_TRUE(warned);
+    EXPECT_EQ(Kod(), 7);
+    Mouse(box, QEvent::MouseButtonRelease, 5, box->ClientHeight() + 20, Qt::LeftButton,
+          Qt::NoButton);
+    EXPECT_EQ(Kod(), 7);
+}
+
 TEST_F(ListBoxTest, ADoubleClickOnTheChosenRowRaisesOnDblClickAfterItsFirstClickChoseIt) {
     Fill(10);
     Bind();
