@@ -40,7 +40,9 @@ TKDBLookupListBox::TKDBLookupListBox(TComponent* AOwner, QWidget* parent)
     : TKDBLookupControl(AOwner, parent),
       FScrollBar(new TVerticalScrollBar(
           this, [this](int Code, int Pos) { Application->Guard([&] { WMVScroll(Code, Pos); }); })),
-      FScrollTimer(new TWindowTimer(this, [this] { DragStep([this] { AutoScrollStep(); }); })) {
+      FScrollTimer(new TWindowTimer(this, [this] {
+          Application->Guard([this] { DragStep([this] { AutoScrollStep(); }); });
+      })) {
     TControlStyle style = ControlStyle();
     style.Include(csDoubleClicks);
     SetControlStyle(style);
@@ -236,15 +238,13 @@ void TKDBLookupListBox::KeyPress(QChar& Key) {
 // Mouse
 
 template <class Step> void TKDBLookupListBox::DragStep(Step&& step) {
-    Application->Guard([&] {
-        try {
-            step();
-        } catch (...) {
-            // Ends the drag before the error display opens: the timer would fail on every tick.
-            EndDragSelect();
-            throw;
-        }
-    });
+    try {
+        step();
+    } catch (...) {
+        // Ends the drag before the error display opens: the timer would fail on every tick.
+        EndDragSelect();
+        throw;
+    }
 }
 
 void TKDBLookupListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
@@ -272,6 +272,9 @@ void TKDBLookupListBox::MouseMove(TShiftState Shift, int X, int Y) {
     if (FDragSelecting)
         DragStep([&] {
             ChooseRowAt(X, Y);
+            // A handler's modal box may have ended the drag with that choice.
+            if (!FDragSelecting)
+                return;
             FTrackY = Y;
             AutoScrollStep();
         });
@@ -292,8 +295,12 @@ void TKDBLookupListBox::AutoScrollStep() {
         StopScrollTimer();
         return;
     }
-    if (FListSourceLink->DataSet()->MoveBy(step.Direction) != 0)
+    if (FListSourceLink->DataSet()->MoveBy(step.Direction) != 0) {
         ChooseCurrentRecord();
+        // A handler's modal box ends the drag; the scrolling must not outlive it.
+        if (!FDragSelecting)
+            return;
+    }
     FScrollTimer->Start(step.IntervalMs);
     FScrollTimerOn = true;
 }

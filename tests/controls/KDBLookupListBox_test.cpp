@@ -2,6 +2,7 @@
 
 #include "platform/data/DataSource.h"
 #include "platform/data/MemoryDataSet.h"
+#include "platform/gui/Application.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/WindowTimer.h"
 #include "platform/rtl/Exceptions.h"
@@ -304,6 +305,67 @@ TEST_F(ListBoxTest, AHandlerThatFailsDuringAutoScrollShowsOneErrorAndEndsTheDrag
     Mouse(box, QEvent::MouseMove, 5, 2, Qt::NoButton, Qt::LeftButton);
     EXPECT_EQ(Kod(), 10); // the drag has ended
     Mouse(box, QEvent::MouseButtonRelease, 5, 2, Qt::LeftButton, Qt::NoButton);
+}
+
+TEST_F(ListBoxTest, APressWhoseChoiceFailsRaisesNoMouseDown) {
+    Fill(10);
+    Bind();
+    box->OnKBeforeChange = [](QObject*, const Variant&, const Variant&, bool&) {
+        throw Exception(QStringLiteral("Nie wolno"));
+    };
+    box->OnMouseDown = [this](QObject*, TMouseButton, TShiftState, int, int) { Log("down"); };
+    ModalAnswerer answerer;
+    Mouse(box, QEvent::MouseButtonPress, 5, 2 * RowHeight() + 2, Qt::LeftButton, Qt::LeftButton);
+    EXPECT_EQ(answerer.Texts(), QStringList{QStringLiteral("Nie wolno.")});
+    EXPECT_EQ(log, "");
+    Mouse(box, QEvent::MouseButtonRelease, 5, 2 * RowHeight() + 2, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(Kod(), 5);
+}
+
+TEST_F(ListBoxTest, AModalBoxOpenedDuringAutoScrollEndsTheDragAndTheScrolling) {
+    Fill(50);
+    Bind();
+    Focus();
+    bool warned = false;
+    box->OnKAfterChange = [&](QObject*, const Variant&, const Variant& is) {
+        if (is.toInt() == 10 && !warned) {
+            warned = true;
+            Application->MessageBox(QStringLiteral("Uwaga"), QStringLiteral("Towary"), MB_OK);
+        }
+    };
+    ModalAnswerer answerer;
+    answerer.Click(QMessageBox::Ok);
+    Mouse(box, QEvent::MouseButtonPress, 5, 2, Qt::LeftButton, Qt::LeftButton);
+    Mouse(box, QEvent::MouseMove, 5, box->ClientHeight() + 20, Qt::NoButton, Qt::LeftButton);
+    QTRY_VERIFY(warned);
+    QTest::qWait(200); // a timer left running would go on scrolling and choosing
+    EXPECT_EQ(Kod(), 10);
+    Mouse(box, QEvent::MouseButtonRelease, 5, box->ClientHeight() + 20, Qt::LeftButton,
+          Qt::NoButton);
+    EXPECT_EQ(Kod(), 10); // the release of a drag that ended chooses nothing
+}
+
+TEST_F(ListBoxTest, AModalBoxOpenedByTheChoiceOfAMoveEndsTheDragBeforeAnyScrolling) {
+    Fill(50);
+    Bind();
+    Focus();
+    bool warned = false;
+    box->OnKAfterChange = [&](QObject*, const Variant&, const Variant& is) {
+        if (is.toInt() == 7 && !warned) {
+            warned = true;
+            Application->MessageBox(QStringLiteral("Uwaga"), QStringLiteral("Towary"), MB_OK);
+        }
+    };
+    ModalAnswerer answerer;
+    answerer.Click(QMessageBox::Ok);
+    Mouse(box, QEvent::MouseButtonPress, 5, 2, Qt::LeftButton, Qt::LeftButton);
+    // The bottom row (7) is chosen, then the list would scroll one record down.
+    Mouse(box, QEvent::MouseMove, 5, box->ClientHeight() + 20, Qt::NoButton, Qt::LeftButton);
+    EXPECT_TRUE(warned);
+    EXPECT_EQ(Kod(), 7);
+    Mouse(box, QEvent::MouseButtonRelease, 5, box->ClientHeight() + 20, Qt::LeftButton,
+          Qt::NoButton);
+    EXPECT_EQ(Kod(), 7);
 }
 
 TEST_F(ListBoxTest, ADoubleClickOnTheChosenRowRaisesOnDblClickAfterItsFirstClickChoseIt) {
