@@ -662,6 +662,23 @@ TEST_F(LookupControlTest, AListDatasetLinkedToTheDataSourceIsRefused) {
         EXPECT_EQ(lookup.BoundField(), nullptr);
         EXPECT_EQ(lookup.MasterField(), nullptr);
     }
+    {
+        SCOPED_TRACE("a lookup field on its own dataset, then a sound one");
+        zamowienia.Close();
+        AddLookup("POPRZEDNIE", "NR", &zamowienia);
+        zamowienia.Open();
+        zamowienia.First();
+        TTestLookup lookup;
+        lookup.SetDataSource(&zamowieniaSource);
+        EXPECT_EQ(DatabaseErrorOf([&] { lookup.SetDataFieldName("POPRZEDNIE"); }),
+                  "Circular datalinks are not allowed");
+        EXPECT_FALSE(lookup.ListActive());
+        EXPECT_EQ(DatabaseErrorOf([&] { lookup.SetDataFieldName("KLIENT_NAZWA"); }), "no error");
+        EXPECT_TRUE(lookup.LookupMode());
+        EXPECT_EQ(lookup.ListDataSet(), &klienci);
+        EXPECT_TRUE(lookup.ListActive());
+        EXPECT_EQ(lookup.KeyValue(), 2);
+    }
 }
 
 TEST_F(LookupControlTest, FreedSourcesLeaveTheControlUnboundWithoutAnError) {
