@@ -694,14 +694,15 @@ TEST_F(LookupControlTest, FreedSourcesLeaveTheControlUnboundWithoutAnError) {
     control->DataLink().SetDataSourceFixed(true);
     ASSERT_EQ(control->KeyValue(), 2);
 
-    orders.reset();
-    EXPECT_EQ(control->DataSource(), nullptr);
-    EXPECT_EQ(control->BoundField(), nullptr);
-    EXPECT_TRUE(VarIsNull(control->KeyValue()));
+    // The list source first, while the data source is still fixed.
     customers.reset();
     EXPECT_EQ(control->GetListSource(), nullptr);
     EXPECT_FALSE(control->ListActive());
     EXPECT_EQ(control->ListDataSet(), nullptr);
+    orders.reset();
+    EXPECT_EQ(control->DataSource(), nullptr);
+    EXPECT_EQ(control->BoundField(), nullptr);
+    EXPECT_TRUE(VarIsNull(control->KeyValue()));
 }
 
 TEST_F(LookupControlTest, FreeingTheLookupDatasetOrTheControlInLookupModeIsClean) {
