@@ -291,7 +291,10 @@ void TKDBLookupControl::ResolveBoundField() {
     FMasterField = nullptr;
     try {
         if (FDataSourceLink->Active() && !FDataFieldName.isEmpty()) {
-            RejectCircularLink();
+            // The list of lookup mode is the bound field's own and goes with it: it is checked
+            // as it is resolved, and a field that failed there must not block the next one.
+            if (!FLookupMode)
+                RejectCircularLink();
             const TDataSet* dataSet = FDataSourceLink->DataSet();
             FBoundField = GetFieldProperty(dataSet, this, FDataFieldName);
             FMasterField = FBoundField->FieldKind() == fkLookup

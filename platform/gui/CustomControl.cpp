@@ -45,6 +45,8 @@ QMargins WindowBorder(const TCreateParams& Params) {
 TCustomControl::TCustomControl(TComponent* AOwner, QWidget* parent)
     : QWidget(parent), TComponent(AOwner) {
     setFocusPolicy(Qt::TabFocus);
+    // The mouse moving over the control is reported with no button held, too.
+    setMouseTracking(true);
 }
 
 void TCustomControl::SetControlStyle(TControlStyle Value) {

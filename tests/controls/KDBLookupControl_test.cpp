@@ -662,6 +662,23 @@ TEST_F(LookupControlTest, AListDatasetLinkedToTheDataSourceIsRefused) {
         EXPECT_EQ(lookup.BoundField(), nullptr);
         EXPECT_EQ(lookup.MasterField(), nullptr);
     }
+    {
+        SCOPED_TRACE("a lookup field on its own dataset, then a sound one");
+        zamowienia.Close();
+        AddLookup("POPRZEDNIE", "NR", &zamowienia);
+        zamowienia.Open();
+        zamowienia.First();
+        TTestLookup lookup;
+        lookup.SetDataSource(&zamowieniaSource);
+        EXPECT_EQ(DatabaseErrorOf([&] { lookup.SetDataFieldName("POPRZEDNIE"); }),
+                  "Circular datalinks are not allowed");
+        EXPECT_FALSE(lookup.ListActive());
+        EXPECT_EQ(DatabaseErrorOf([&] { lookup.SetDataFieldName("KLIENT_NAZWA"); }), "no error");
+        EXPECT_TRUE(lookup.LookupMode());
+        EXPECT_EQ(lookup.ListDataSet(), &klienci);
+        EXPECT_TRUE(lookup.ListActive());
+        EXPECT_EQ(lookup.KeyValue(), 2);
+    }
 }
 
 TEST_F(LookupControlTest, FreedSourcesLeaveTheControlUnboundWithoutAnError) {
@@ -677,14 +694,15 @@ TEST_F(LookupControlTest, FreedSourcesLeaveTheControlUnboundWithoutAnError) {
     control->DataLink().SetDataSourceFixed(true);
     ASSERT_EQ(control->KeyValue(), 2);
 
-    orders.reset();
-    EXPECT_EQ(control->DataSource(), nullptr);
-    EXPECT_EQ(control->BoundField(), nullptr);
-    EXPECT_TRUE(VarIsNull(control->KeyValue()));
+    // The list source first, while the data source is still fixed.
     customers.reset();
     EXPECT_EQ(control->GetListSource(), nullptr);
     EXPECT_FALSE(control->ListActive());
     EXPECT_EQ(control->ListDataSet(), nullptr);
+    orders.reset();
+    EXPECT_EQ(control->DataSource(), nullptr);
+    EXPECT_EQ(control->BoundField(), nullptr);
+    EXPECT_TRUE(VarIsNull(control->KeyValue()));
 }
 
 TEST_F(LookupControlTest, FreeingTheLookupDatasetOrTheControlInLookupModeIsClean) {

@@ -4,8 +4,10 @@
 #include "platform/rtl/Exceptions.h"
 #include "tests/support/ModalAnswerer.h"
 
+#include <QApplication>
 #include <QImage>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTest>
 
@@ -136,6 +138,23 @@ TEST_F(CustomControlTest, TheSecondPressOfADoubleClickIsMarkedOnlyWithDoubleClic
     QTest::mouseDClick(probe, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
     EXPECT_TRUE(probe->log.contains("down 0 3,3")) << probe->log.join("|").toStdString();
     EXPECT_FALSE(probe->log.contains("down 0 double 3,3"));
+}
+
+TEST_F(CustomControlTest, TheMouseMovingOverTheControlIsReportedWithoutAButtonHeld) {
+    QStringList moves;
+    probe->OnMouseMove = [&moves](QObject*, TShiftState Shift, int X, int Y) {
+        moves << QStringLiteral("move%1 %2,%3")
+                     .arg(Shift.Contains(ssLeft) ? " left" : "")
+                     .arg(X)
+                     .arg(Y);
+    };
+    // Sent as the window system does, with no button held whatever QTest last pressed.
+    for (const QPoint at : {QPoint(30, 20), QPoint(40, 22)}) {
+        QMouseEvent move(QEvent::MouseMove, at, probe->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(probe, &move);
+    }
+    EXPECT_EQ(moves, (QStringList{"move 28,18", "move 38,20"}));
 }
 
 TEST_F(CustomControlTest, TabStopDecidesWhetherTabReachesTheControl) {
