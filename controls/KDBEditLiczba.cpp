@@ -187,7 +187,6 @@ void TKDBEditLiczba::Notification(TComponent* AComponent, TOperation Operation) 
     if (Operation == opRemove && FDataLink && AComponent == DataSource()) {
         // The data source goes, fixed or not: a refusal here could not pass out of its
         // destructor.
-        FDataLink->SetDataSourceFixed(false);
-        FDataLink->SetDataSource(nullptr);
+        FDataLink->Detach();
     }
 }

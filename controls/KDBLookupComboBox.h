@@ -32,9 +32,6 @@ public:
     // The control that owns the link; set right after creating it, cleared before freeing it.
     TKDBLookupControl* LookupControl = nullptr;
 
-    // Lets go of the data source even when it is fixed.
-    using TDataLink::Detach;
-
 protected:
     void ActiveChanged() override;
     void LayoutChanged() override;
@@ -50,8 +47,6 @@ public:
     TKListSourceLink();
 
     TKDBLookupControl* LookupControl = nullptr;
-
-    using TDataLink::Detach;
 
 protected:
     void ActiveChanged() override;

@@ -7,14 +7,8 @@
 
 #include <QRadioButton>
 
-// The field data link, able to let go of a data source that a container has fixed.
-class TKDBRadioGroup::TLink : public TFieldDataLink {
-public:
-    using TDataLink::Detach;
-};
-
 TKDBRadioGroup::TKDBRadioGroup(TComponent* AOwner, QWidget* parent)
-    : TCustomRadioGroup(AOwner, parent), FDataLink(std::make_unique<TLink>()) {
+    : TCustomRadioGroup(AOwner, parent), FDataLink(std::make_unique<TFieldDataLink>()) {
     FDataLink->SetControl(this);
     FDataLink->OnDataChange = [this](TDataLink* Sender) { DataChange(Sender); };
     FDataLink->OnUpdateData = [this](TDataLink* Sender) { UpdateData(Sender); };

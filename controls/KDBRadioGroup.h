@@ -10,6 +10,7 @@
 
 class TDataLink;
 class TDataSource;
+class TFieldDataLink;
 
 // A radio group bound to one field of a dataset. Each button stands for a value: its line of
 // Values, or its caption when Values has no line for it or that line is empty. The group holds
@@ -79,11 +80,9 @@ protected:
     void CMExit() override;
 
 private:
-    class TLink;
-
     void FocusSelectedButton();
 
-    std::unique_ptr<TLink> FDataLink;
+    std::unique_ptr<TFieldDataLink> FDataLink;
     QString FValue;
     QStringList FValues;
     // Set while SetValue changes the selection: that selection is the group's own.

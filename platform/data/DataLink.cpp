@@ -6,6 +6,7 @@
 #include "platform/gui/Classes.h"
 
 #include <algorithm>
+#include <utility>
 
 TDataLink::~TDataLink() {
     // The overrides are gone: leave without ActiveChanged or EditingChanged.
@@ -15,8 +16,9 @@ TDataLink::~TDataLink() {
 }
 
 void TDataLink::Detach() {
-    dataSourceFixed_ = false;
+    const bool fixed = std::exchange(dataSourceFixed_, false);
     SetDataSource(nullptr);
+    dataSourceFixed_ = fixed;
 }
 
 void TDataLink::SetDataSource(TDataSource* dataSource) {

@@ -45,6 +45,10 @@ public:
     // Set by a container of data controls that gives its controls their data source.
     bool DataSourceFixed() const { return dataSourceFixed_; }
     void SetDataSourceFixed(bool fixed) { dataSourceFixed_ = fixed; }
+    // Lets go of the data source, fixed or not, with the notifications of SetDataSource: a
+    // control calls it when its data source is being freed, which cannot be refused. The link
+    // stays fixed.
+    void Detach();
 
     // The link serves a visual control; links without the flag are told first.
     bool VisualControl() const { return visualControl_; }
@@ -94,9 +98,6 @@ protected:
     // Every notification passes here and goes on to the ones above: state changes always,
     // the others only while active (field and record changes not inside UpdateRecord).
     virtual void DataEvent(TDataEvent event, const TDataEventInfo& info);
-
-    // Lets go of the data source, fixed or not, with the notifications of SetDataSource.
-    void Detach();
 
 private:
     friend class TDataSource;

@@ -329,6 +329,17 @@ TEST_F(DataLinkTest, AFixedDataSourceCannotBeChanged) {
     EXPECT_EQ(link.DataSet(), nullptr);
 }
 
+// A data source being freed is let go of, fixed or not; the link stays fixed for the next one.
+TEST_F(DataLinkTest, DetachLetsGoOfAFixedDataSourceAndKeepsTheLinkFixed) {
+    link.SetDataSource(&source);
+    link.SetDataSourceFixed(true);
+    link.Detach();
+    EXPECT_EQ(link.DataSource(), nullptr);
+    EXPECT_TRUE(link.DataSourceFixed());
+    TDataSource other;
+    EXPECT_THROW(link.SetDataSource(&other), EDatabaseError);
+}
+
 // Acts on data sources with a dataset: goes to its last record, and counts its updates.
 class LastRecordAction : public TBasicAction {
 public:
