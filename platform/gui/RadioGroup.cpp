@@ -251,6 +251,16 @@ void TCustomRadioGroup::CMExit() {
         OnExit(this);
 }
 
+bool TCustomRadioGroup::event(QEvent* event) {
+    // The caption's mnemonic, the one shortcut a group box grabs: Qt would go back to the button
+    // focused last, selected or not.
+    if (event->type() == QEvent::Shortcut && focusProxy() != nullptr) {
+        focusProxy()->setFocus(Qt::ShortcutFocusReason);
+        return true;
+    }
+    return QGroupBox::event(event);
+}
+
 void TCustomRadioGroup::resizeEvent(QResizeEvent* event) {
     QGroupBox::resizeEvent(event);
     ArrangeButtons();

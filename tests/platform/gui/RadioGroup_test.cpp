@@ -210,6 +210,20 @@ TEST_F(RadioGroupTest, TabReachesTheGroupAtItsSelectedButtonAndLeavesItWhole) {
     EXPECT_TRUE(group->Buttons(0)->hasFocus());
 }
 
+TEST_F(RadioGroupTest, TheCaptionsMnemonicGoesToTheSelectedButtonAsTabDoes) {
+    group->SetCaption(QStringLiteral("&Stan"));
+    group->SetItemIndex(0);
+    // A refused click leaves the focus on a button that is not selected.
+    group->allow = false;
+    QTest::mouseClick(group->Buttons(2), Qt::LeftButton);
+    ASSERT_TRUE(group->Buttons(2)->hasFocus());
+    before->setFocus();
+    Press(Qt::Key_S, Qt::AltModifier);
+    EXPECT_TRUE(group->Buttons(0)->hasFocus());
+    EXPECT_EQ(group->ItemIndex(), 0);
+    EXPECT_EQ(log, "enter exit enter ");
+}
+
 TEST_F(RadioGroupTest, FocusingTheGroupFocusesItsSelectedButton) {
     group->SetItemIndex(2);
     group->setFocus();
