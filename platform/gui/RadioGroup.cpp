@@ -76,6 +76,12 @@ private:
         case Qt::Key_Down:
             group_->MoveByArrow(Index(), 1);
             return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            // GNOME's Qt theme presses a button with Enter; a radio button leaves Enter to the
+            // form and its default button.
+            event->ignore();
+            return;
         default:
             QRadioButton::keyPressEvent(event);
         }
