@@ -67,14 +67,22 @@ protected:
 
 private:
     void ButtonKey(QKeyEvent* event) {
+        // With Alt the arrows are system keys, which move nothing in a dialog.
+        const bool alt = event->modifiers().testFlag(Qt::AltModifier);
         switch (event->key()) {
         case Qt::Key_Left:
         case Qt::Key_Up:
-            group_->MoveByArrow(Index(), -1);
+            if (alt)
+                event->ignore();
+            else
+                group_->MoveByArrow(Index(), -1);
             return;
         case Qt::Key_Right:
         case Qt::Key_Down:
-            group_->MoveByArrow(Index(), 1);
+            if (alt)
+                event->ignore();
+            else
+                group_->MoveByArrow(Index(), 1);
             return;
         case Qt::Key_Return:
         case Qt::Key_Enter:

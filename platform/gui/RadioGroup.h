@@ -21,9 +21,9 @@ class TGroupButton;
 // button becomes selected and Click runs. Selecting the button already selected asks CanModify
 // and changes nothing. Setting ItemIndex from code runs no Click.
 //
-// The arrow keys move the focus to the next or previous button, wrapping round, and select it as
-// a click would. Only the selected button (the first when none is) is a stop of the Tab key, and
-// the mnemonic of the caption goes there too.
+// The arrow keys (without Alt) move the focus to the next or previous button, wrapping round, and
+// select it as a click would. Only the selected button (the first when none is) is a stop of the
+// Tab key, and the mnemonic of the caption goes there too.
 //
 // Every key pressed on a button reaches the group in the class library's two steps (KeyDown,
 // then KeyPress per character; see KeyModel.h), after the form's dialog keys unless the group

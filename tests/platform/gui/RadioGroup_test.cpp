@@ -168,6 +168,14 @@ TEST_F(RadioGroupTest, ArrowsWrapRoundTheButtons) {
     Press(Qt::Key_Right);
     EXPECT_EQ(group->ItemIndex(), 0);
     EXPECT_TRUE(group->Buttons(0)->hasFocus());
+    // With Alt they are system keys and move nothing.
+    group->asked = 0;
+    for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Down, Qt::Key_Left, Qt::Key_Right}) {
+        Press(key, Qt::AltModifier);
+        EXPECT_EQ(group->ItemIndex(), 0);
+        EXPECT_TRUE(group->Buttons(0)->hasFocus());
+    }
+    EXPECT_EQ(group->asked, 0);
 }
 
 TEST_F(RadioGroupTest, KeysOfTheButtonsReachTheGroupInTwoSteps) {
