@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QPointer>
 #include <QRadioButton>
+#include <QShortcutEvent>
 #include <QStyleOptionGroupBox>
 
 #include <algorithm>
@@ -39,6 +40,19 @@ public:
     }
 
 protected:
+    bool event(QEvent* event) override {
+        // The button's mnemonic focuses and clicks it at once, as on the system's buttons; Qt
+        // would click 100 ms later, after keys typed meanwhile. An ambiguous one only moves the
+        // focus, as Qt does.
+        if (event->type() == QEvent::Shortcut &&
+            !static_cast<QShortcutEvent*>(event)->isAmbiguous()) {
+            setFocus(Qt::ShortcutFocusReason);
+            click();
+            return true;
+        }
+        return QRadioButton::event(event);
+    }
+
     // Every click (mouse, Space, a click from code) ends here in place of the toggle.
     void nextCheckState() override { group_->SelectByUser(Index()); }
 

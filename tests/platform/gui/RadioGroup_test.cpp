@@ -245,6 +245,23 @@ TEST_F(RadioGroupTest, TheCaptionsMnemonicGoesToTheSelectedButtonAsTabDoes) {
     EXPECT_EQ(log, "enter exit enter ");
 }
 
+TEST_F(RadioGroupTest, AButtonsMnemonicFocusesAndSelectsItAtOnce) {
+    group->SetItems({QStringLiteral("&Tak"), QStringLiteral("&Brak"), QStringLiteral("&Nie")});
+    for (const bool allow : {false, true}) {
+        SCOPED_TRACE(allow ? "allowed" : "refused");
+        group->SetItemIndex(0);
+        group->allow = allow;
+        group->asked = group->clicks = 0;
+        before->setFocus();
+        Press(Qt::Key_N, Qt::AltModifier);
+        // No waiting: the next key may already take the focus elsewhere.
+        EXPECT_TRUE(group->Buttons(2)->hasFocus());
+        EXPECT_EQ(group->asked, 1);
+        EXPECT_EQ(group->ItemIndex(), allow ? 2 : 0);
+        EXPECT_EQ(group->clicks, allow ? 1 : 0);
+    }
+}
+
 TEST_F(RadioGroupTest, FocusingTheGroupFocusesItsSelectedButton) {
     group->SetItemIndex(2);
     group->setFocus();
