@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QPointer>
 #include <QRadioButton>
+#include <QShortcutEvent>
 #include <QStyleOptionGroupBox>
 
 #include <algorithm>
@@ -39,6 +40,19 @@ public:
     }
 
 protected:
+    bool event(QEvent* event) override {
+        // The button's mnemonic focuses and clicks it at once, as on the system's buttons; Qt
+        // would click 100 ms later, after keys typed meanwhile. An ambiguous one only moves the
+        // focus, as Qt does.
+        if (event->type() == QEvent::Shortcut &&
+            !static_cast<QShortcutEvent*>(event)->isAmbiguous()) {
+            setFocus(Qt::ShortcutFocusReason);
+            click();
+            return true;
+        }
+        return QRadioButton::event(event);
+    }
+
     // Every click (mouse, Space, a click from code) ends here in place of the toggle.
     void nextCheckState() override { group_->SelectByUser(Index()); }
 
@@ -67,14 +81,28 @@ protected:
 
 private:
     void ButtonKey(QKeyEvent* event) {
+        // With Alt the arrows are system keys, which move nothing in a dialog.
+        const bool alt = event->modifiers().testFlag(Qt::AltModifier);
         switch (event->key()) {
         case Qt::Key_Left:
         case Qt::Key_Up:
-            group_->MoveByArrow(Index(), -1);
+            if (alt)
+                event->ignore();
+            else
+                group_->MoveByArrow(Index(), -1);
             return;
         case Qt::Key_Right:
         case Qt::Key_Down:
-            group_->MoveByArrow(Index(), 1);
+            if (alt)
+                event->ignore();
+            else
+                group_->MoveByArrow(Index(), 1);
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            // GNOME's Qt theme presses a button with Enter; a radio button leaves Enter to the
+            // form and its default button.
+            event->ignore();
             return;
         default:
             QRadioButton::keyPressEvent(event);
@@ -249,6 +277,16 @@ void TCustomRadioGroup::CMEnter() {
 void TCustomRadioGroup::CMExit() {
     if (OnExit)
         OnExit(this);
+}
+
+bool TCustomRadioGroup::event(QEvent* event) {
+    // The caption's mnemonic, the one shortcut a group box grabs: Qt would go back to the button
+    // focused last, selected or not.
+    if (event->type() == QEvent::Shortcut && focusProxy() != nullptr) {
+        focusProxy()->setFocus(Qt::ShortcutFocusReason);
+        return true;
+    }
+    return QGroupBox::event(event);
 }
 
 void TCustomRadioGroup::resizeEvent(QResizeEvent* event) {

@@ -17,12 +17,13 @@ class TGroupButton;
 //
 // The group decides the selection itself: ItemIndex selects the button of that index, or none
 // with -1 (Qt's exclusive buttons keep one checked). Every way a user selects a button (a click,
-// Space, an arrow key) first asks CanModify and does nothing more when it says no; otherwise the
-// button becomes selected and Click runs. Selecting the button already selected asks CanModify
-// and changes nothing. Setting ItemIndex from code runs no Click.
+// Space, an arrow key, its mnemonic) first asks CanModify and does nothing more when it says no;
+// otherwise the button becomes selected and Click runs. Selecting the button already selected asks
+// CanModify and changes nothing. Setting ItemIndex from code runs no Click.
 //
-// The arrow keys move the focus to the next or previous button, wrapping round, and select it as
-// a click would. Only the selected button (the first when none is) is a stop of the Tab key.
+// The arrow keys (without Alt) move the focus to the next or previous button, wrapping round, and
+// select it as a click would. Only the selected button (the first when none is) is a stop of the
+// Tab key, and the mnemonic of the caption goes there too.
 //
 // Every key pressed on a button reaches the group in the class library's two steps (KeyDown,
 // then KeyPress per character; see KeyModel.h), after the form's dialog keys unless the group
@@ -77,6 +78,7 @@ protected:
     // The focus left the group: OnExit.
     virtual void CMExit();
 
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void initStyleOption(QStyleOptionGroupBox* option) const override;
     void changeEvent(QEvent* event) override;

@@ -168,6 +168,14 @@ TEST_F(RadioGroupTest, ArrowsWrapRoundTheButtons) {
     Press(Qt::Key_Right);
     EXPECT_EQ(group->ItemIndex(), 0);
     EXPECT_TRUE(group->Buttons(0)->hasFocus());
+    // With Alt they are system keys and move nothing.
+    group->asked = 0;
+    for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Down, Qt::Key_Left, Qt::Key_Right}) {
+        Press(key, Qt::AltModifier);
+        EXPECT_EQ(group->ItemIndex(), 0);
+        EXPECT_TRUE(group->Buttons(0)->hasFocus());
+    }
+    EXPECT_EQ(group->asked, 0);
 }
 
 TEST_F(RadioGroupTest, KeysOfTheButtonsReachTheGroupInTwoSteps) {
@@ -182,6 +190,19 @@ TEST_F(RadioGroupTest, KeysOfTheButtonsReachTheGroupInTwoSteps) {
     group->Buttons(2)->setFocus();
     Press(Qt::Key_A);
     EXPECT_EQ(keys, "down 65 press 97 ");
+}
+
+TEST_F(RadioGroupTest, EnterSelectsNoButton) {
+    // GNOME's Qt theme presses a focused button with Enter, the offscreen theme does not: here
+    // the test shows only that the group itself does nothing with Enter.
+    group->SetItemIndex(0);
+    group->Buttons(1)->setFocus();
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        Press(key);
+        EXPECT_EQ(Checked(), 0);
+        EXPECT_EQ(group->asked, 0);
+        EXPECT_EQ(group->clicks, 0);
+    }
 }
 
 TEST_F(RadioGroupTest, SpaceRefusedByTheCheckIsDropped) {
@@ -208,6 +229,37 @@ TEST_F(RadioGroupTest, TabReachesTheGroupAtItsSelectedButtonAndLeavesItWhole) {
     before->setFocus();
     Press(Qt::Key_Tab);
     EXPECT_TRUE(group->Buttons(0)->hasFocus());
+}
+
+TEST_F(RadioGroupTest, TheCaptionsMnemonicGoesToTheSelectedButtonAsTabDoes) {
+    group->SetCaption(QStringLiteral("&Stan"));
+    group->SetItemIndex(0);
+    // A refused click leaves the focus on a button that is not selected.
+    group->allow = false;
+    QTest::mouseClick(group->Buttons(2), Qt::LeftButton);
+    ASSERT_TRUE(group->Buttons(2)->hasFocus());
+    before->setFocus();
+    Press(Qt::Key_S, Qt::AltModifier);
+    EXPECT_TRUE(group->Buttons(0)->hasFocus());
+    EXPECT_EQ(group->ItemIndex(), 0);
+    EXPECT_EQ(log, "enter exit enter ");
+}
+
+TEST_F(RadioGroupTest, AButtonsMnemonicFocusesAndSelectsItAtOnce) {
+    group->SetItems({QStringLiteral("&Tak"), QStringLiteral("&Brak"), QStringLiteral("&Nie")});
+    for (const bool allow : {false, true}) {
+        SCOPED_TRACE(allow ? "allowed" : "refused");
+        group->SetItemIndex(0);
+        group->allow = allow;
+        group->asked = group->clicks = 0;
+        before->setFocus();
+        Press(Qt::Key_N, Qt::AltModifier);
+        // No waiting: the next key may already take the focus elsewhere.
+        EXPECT_TRUE(group->Buttons(2)->hasFocus());
+        EXPECT_EQ(group->asked, 1);
+        EXPECT_EQ(group->ItemIndex(), allow ? 2 : 0);
+        EXPECT_EQ(group->clicks, allow ? 1 : 0);
+    }
 }
 
 TEST_F(RadioGroupTest, FocusingTheGroupFocusesItsSelectedButton) {
