@@ -383,9 +383,11 @@ void TCustomKEdit::Wklej(QClipboard::Mode Zrodlo) {
 }
 
 void TCustomKEdit::EditCommand(TEditCommand Command) {
+    // A read-only edit keeps its text: a cut only copies, an undo does nothing. (Qt's own slots
+    // change a read-only edit's text.)
     switch (Command) {
     case TEditCommand::Cut:
-        cut();
+        isReadOnly() ? copy() : cut();
         break;
     case TEditCommand::Paste:
         Wklej(QClipboard::Clipboard);
@@ -396,6 +398,8 @@ void TCustomKEdit::EditCommand(TEditCommand Command) {
         break;
     case TEditCommand::Undo:
     case TEditCommand::Redo:
+        if (isReadOnly())
+            break;
         FCofanie = true;
         Command == TEditCommand::Undo ? undo() : redo();
         FCofanie = false;

@@ -121,7 +121,8 @@ protected:
     // Gives the window its limit for typed and pasted text.
     virtual void DoSetMaxLength(int Value);
     // A cut, paste or undo that the user asks for by its keys, the dedicated keys, the edit's
-    // menu or (where the platform has a selection) a middle click: carried out here.
+    // menu or (where the platform has a selection) a middle click: carried out here. A read-only
+    // edit keeps its text (a cut only copies).
     virtual void EditCommand(TEditCommand Command);
     // The text changed: OnChange.
     virtual void Change();
