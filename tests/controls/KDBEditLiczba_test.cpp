@@ -134,6 +134,10 @@ TEST_F(DBEdit, KeysThatChangeTheNumberStartEditingAndTakeEffect) {
         {Qt::Key_Delete, Qt::NoModifier, false, "12,50"},
         {Qt::Key_Insert, Qt::NoModifier, false, "12,50"},
         {Qt::Key_Insert, Qt::ShiftModifier, false, "12,50"},
+        {Qt::Key_Delete, Qt::ShiftModifier, false, "12,50"},
+        {Qt::Key_Z, Qt::ControlModifier, false, "12,50"},
+        {Qt::Key_Y, Qt::ControlModifier, false, "12,50"},
+        {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, false, "12,50"},
         {Qt::Key_A, Qt::NoModifier, false, "12,50"},
         {Qt::Key_Period, Qt::NoModifier, false, "12,50"}, // not the locale's separator
     };
