@@ -115,10 +115,12 @@ void TKDBEditLiczba::KeyDown(Word& Key, TShiftState Shift) {
     if (!FDataLink->ReadOnly()) {
         const bool cyfra =
             (Key >= '0' && Key <= '9') || (Key >= VK_NUMPAD0 && Key <= VK_NUMPAD0 + 9);
+        // A separator that no key types matches no key, not even one without a code.
+        const Word separator = VkKeyScan(DecimalSeparator);
         if (Shift.Contains(ssCtrl) && (Key == 'H' || Key == 'V' || Key == 'X')) {
             FDataLink->Edit();
         } else if (Key == VK_BACK || Key == VK_UP || Key == VK_DOWN || cyfra ||
-                   Key == VkKeyScan(DecimalSeparator)) {
+                   (separator != 0 && Key == separator)) {
             FDataLink->Edit();
         } else if (Key == VK_ESCAPE) {
             FDataLink->Reset();

@@ -156,6 +156,15 @@ TEST_F(DBEdit, KeysThatChangeTheNumberStartEditingAndTakeEffect) {
     }
 }
 
+TEST_F(DBEdit, ASeparatorThatNoKeyTypesStartsEditingOnNoKey) {
+    LocaleSeparators arabic{u'\u066B', u' '};
+    Enter();
+    PressSilentKey(Qt::Key_F17); // a key without a virtual-key code
+    EXPECT_EQ(data.State(), dsBrowse);
+    Press(Qt::Key_7);
+    EXPECT_EQ(data.State(), dsEdit);
+}
+
 TEST_F(DBEdit, WithoutAutomaticEditingADigitChangesNothing) {
     source.SetAutoEdit(false);
     Enter();
