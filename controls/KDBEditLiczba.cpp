@@ -188,8 +188,10 @@ void TKDBEditLiczba::Notification(TComponent* AComponent, TOperation Operation) 
     TKEditLiczba::Notification(AComponent, Operation);
     if (Operation == opRemove && FDataLink && AComponent == DataSource()) {
         // The data source goes, fixed or not: a refusal here could not pass out of its
-        // destructor.
+        // destructor. The link stays as fixed as its container made it.
+        const bool fixed = FDataLink->DataSourceFixed();
         FDataLink->SetDataSourceFixed(false);
         FDataLink->SetDataSource(nullptr);
+        FDataLink->SetDataSourceFixed(fixed);
     }
 }

@@ -318,6 +318,7 @@ TEST_F(DBEdit, FreeingTheDataSourceDetachesTheControlEvenWhenFixed) {
         link->SetDataSourceFixed(fixed);
         delete other;
         EXPECT_EQ(edit->DataSource(), nullptr);
+        EXPECT_EQ(link->DataSourceFixed(), fixed);
         EXPECT_EQ(edit->Text(), "12,50"); // unbound, it keeps what it shows
     }
 }
