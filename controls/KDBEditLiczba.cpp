@@ -115,10 +115,12 @@ void TKDBEditLiczba::KeyDown(Word& Key, TShiftState Shift) {
     if (!FDataLink->ReadOnly()) {
         const bool cyfra =
             (Key >= '0' && Key <= '9') || (Key >= VK_NUMPAD0 && Key <= VK_NUMPAD0 + 9);
+        // A separator that no key types matches no key, not even one without a code.
+        const Word separator = VkKeyScan(DecimalSeparator);
         if (Shift.Contains(ssCtrl) && (Key == 'H' || Key == 'V' || Key == 'X')) {
             FDataLink->Edit();
         } else if (Key == VK_BACK || Key == VK_UP || Key == VK_DOWN || cyfra ||
-                   Key == VkKeyScan(DecimalSeparator)) {
+                   (separator != 0 && Key == separator)) {
             FDataLink->Edit();
         } else if (Key == VK_ESCAPE) {
             FDataLink->Reset();
@@ -186,7 +188,7 @@ void TKDBEditLiczba::Notification(TComponent* AComponent, TOperation Operation) 
     TKEditLiczba::Notification(AComponent, Operation);
     if (Operation == opRemove && FDataLink && AComponent == DataSource()) {
         // The data source goes, fixed or not: a refusal here could not pass out of its
-        // destructor.
+        // destructor. The link stays as fixed as its container made it.
         FDataLink->Detach();
     }
 }

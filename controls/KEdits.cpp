@@ -328,8 +328,8 @@ void TCustomKEdit::CMExit() {
         OnExit(this);
 }
 
-std::optional<TEditCommand> TCustomKEdit::CommandOfKey(const QKeyEvent& event) {
-    switch (event.key()) {
+std::optional<TEditCommand> TCustomKEdit::CommandOfDedicatedKey(int Key) {
+    switch (Key) {
     case Qt::Key_Cut:
         return TEditCommand::Cut;
     case Qt::Key_Paste:
@@ -339,8 +339,11 @@ std::optional<TEditCommand> TCustomKEdit::CommandOfKey(const QKeyEvent& event) {
     case Qt::Key_Redo:
         return TEditCommand::Redo;
     default:
-        break;
+        return std::nullopt;
     }
+}
+
+std::optional<TEditCommand> TCustomKEdit::CommandOfShortcut(const QKeyEvent& event) {
     if (event.matches(QKeySequence::Cut))
         return TEditCommand::Cut;
     if (event.matches(QKeySequence::Paste))
@@ -359,12 +362,17 @@ void TCustomKEdit::keyPressEvent(QKeyEvent* event) {
         this, event, [this](Word& Key, TShiftState Shift) { KeyDown(Key, Shift); },
         [this](QChar& Key) { KeyPress(Key); },
         [this](QKeyEvent* remainder) {
-            if (const std::optional<TEditCommand> command = CommandOfKey(*remainder)) {
-                Application->Guard([&] { EditCommand(*command); });
-                remainder->accept();
-            } else {
+            const std::optional<TEditCommand> dedicated = CommandOfDedicatedKey(remainder->key());
+            const std::optional<TEditCommand> shortcut = CommandOfShortcut(*remainder);
+            if (!dedicated && !shortcut) {
                 QLineEdit::keyPressEvent(remainder);
+                return;
             }
+            // The system's edit takes no cut, paste or undo shortcut while it is read-only, so
+            // none reaches a descendant's command handling then.
+            if (dedicated || !isReadOnly())
+                Application->Guard([&] { EditCommand(dedicated ? *dedicated : *shortcut); });
+            remainder->accept();
         });
     // A key goes to the focused control alone: what it leaves does not pass to its parents,
     // where the form would take Enter or Esc after the key rules have moved the focus.
@@ -383,9 +391,11 @@ void TCustomKEdit::Wklej(QClipboard::Mode Zrodlo) {
 }
 
 void TCustomKEdit::EditCommand(TEditCommand Command) {
+    // A read-only edit keeps its text: a cut only copies, an undo does nothing. (Qt's own slots
+    // change a read-only edit's text.)
     switch (Command) {
     case TEditCommand::Cut:
-        cut();
+        isReadOnly() ? copy() : cut();
         break;
     case TEditCommand::Paste:
         Wklej(QClipboard::Clipboard);
@@ -396,6 +406,8 @@ void TCustomKEdit::EditCommand(TEditCommand Command) {
         break;
     case TEditCommand::Undo:
     case TEditCommand::Redo:
+        if (isReadOnly())
+            break;
         FCofanie = true;
         Command == TEditCommand::Undo ? undo() : redo();
         FCofanie = false;

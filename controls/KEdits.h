@@ -35,7 +35,8 @@ enum class TEditCommand { Cut, Paste, PasteSelection, Undo, Redo };
 // (TDialogCodeQuery); what the control leaves of a key goes nowhere else. Handlers run under the
 // application's guard: a failure that leaves one is shown by the error display.
 //
-// Cut, paste and undo, however asked for, pass through EditCommand.
+// Cut, paste and undo, however asked for, pass through EditCommand; their shortcuts (Ctrl+V,
+// Shift+Delete, Ctrl+Z...) do nothing while the edit is read-only.
 class TCustomKEdit : public QLineEdit, public TComponent {
     Q_OBJECT
 
@@ -121,7 +122,8 @@ protected:
     // Gives the window its limit for typed and pasted text.
     virtual void DoSetMaxLength(int Value);
     // A cut, paste or undo that the user asks for by its keys, the dedicated keys, the edit's
-    // menu or (where the platform has a selection) a middle click: carried out here.
+    // menu or (where the platform has a selection) a middle click: carried out here. A read-only
+    // edit keeps its text (a cut only copies).
     virtual void EditCommand(TEditCommand Command);
     // The text changed: OnChange.
     virtual void Change();
@@ -157,8 +159,10 @@ private:
     void KeepState(const std::function<void()>& change, bool reportChange);
     // Inserts the clipboard's text, as much of it as the limit leaves room for.
     void Wklej(QClipboard::Mode Zrodlo);
-    // The clipboard command of a key the key steps left to the edit, if it is one.
-    static std::optional<TEditCommand> CommandOfKey(const QKeyEvent& event);
+    // The clipboard command of a key the key steps left to the edit, if it is one: of a
+    // dedicated key (Paste, Cut, Undo, Redo), or of a shortcut (Ctrl+V, Shift+Delete, Ctrl+Z...).
+    static std::optional<TEditCommand> CommandOfDedicatedKey(int Key);
+    static std::optional<TEditCommand> CommandOfShortcut(const QKeyEvent& event);
 
     int FMaxLength = 0;
     // The window's limit for typed and pasted text.

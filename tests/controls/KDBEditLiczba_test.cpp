@@ -134,6 +134,10 @@ TEST_F(DBEdit, KeysThatChangeTheNumberStartEditingAndTakeEffect) {
         {Qt::Key_Delete, Qt::NoModifier, false, "12,50"},
         {Qt::Key_Insert, Qt::NoModifier, false, "12,50"},
         {Qt::Key_Insert, Qt::ShiftModifier, false, "12,50"},
+        {Qt::Key_Delete, Qt::ShiftModifier, false, "12,50"},
+        {Qt::Key_Z, Qt::ControlModifier, false, "12,50"},
+        {Qt::Key_Y, Qt::ControlModifier, false, "12,50"},
+        {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, false, "12,50"},
         {Qt::Key_A, Qt::NoModifier, false, "12,50"},
         {Qt::Key_Period, Qt::NoModifier, false, "12,50"}, // not the locale's separator
     };
@@ -150,6 +154,15 @@ TEST_F(DBEdit, KeysThatChangeTheNumberStartEditingAndTakeEffect) {
         data.Cancel();
         Leave();
     }
+}
+
+TEST_F(DBEdit, ASeparatorThatNoKeyTypesStartsEditingOnNoKey) {
+    LocaleSeparators arabic{u'\u066B', u' '};
+    Enter();
+    PressSilentKey(Qt::Key_F17); // a key without a virtual-key code
+    EXPECT_EQ(data.State(), dsBrowse);
+    Press(Qt::Key_7);
+    EXPECT_EQ(data.State(), dsEdit);
 }
 
 TEST_F(DBEdit, WithoutAutomaticEditingADigitChangesNothing) {
@@ -305,6 +318,7 @@ TEST_F(DBEdit, FreeingTheDataSourceDetachesTheControlEvenWhenFixed) {
         link->SetDataSourceFixed(fixed);
         delete other;
         EXPECT_EQ(edit->DataSource(), nullptr);
+        EXPECT_EQ(link->DataSourceFixed(), fixed);
         EXPECT_EQ(edit->Text(), "12,50"); // unbound, it keeps what it shows
     }
 }

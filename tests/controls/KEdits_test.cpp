@@ -366,6 +366,38 @@ TEST(CustomKEdit, CutPasteAndUndoAskedForAnyWayPassThroughEditCommand) {
     }
 }
 
+TEST(CustomKEdit, AReadOnlyEditLosesNoTextToACutOrAnUndo) {
+    TForm form;
+    auto* edit = new TCustomKEdit(nullptr, &form);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    edit->setFocus();
+    Type("abc");
+    edit->SetReadOnly(true);
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+    } keys[] = {
+        {Qt::Key_Cut, Qt::NoModifier},    {Qt::Key_Undo, Qt::NoModifier},
+        {Qt::Key_X, Qt::ControlModifier}, {Qt::Key_Delete, Qt::ShiftModifier},
+        {Qt::Key_Z, Qt::ControlModifier},
+    };
+    for (const auto& k : keys) {
+        SCOPED_TRACE(k.key);
+        edit->SelectAll();
+        if (k.modifiers == Qt::NoModifier)
+            PressSilentKey(k.key);
+        else
+            Press(k.key, k.modifiers);
+        EXPECT_EQ(edit->Text(), "abc");
+    }
+    // The cut still copies.
+    QGuiApplication::clipboard()->setText(QStringLiteral("xyz"));
+    edit->SelectAll();
+    PressSilentKey(Qt::Key_Cut);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "abc");
+}
+
 TEST(CustomKEdit, AMiddleClickPastesTheSelectionThroughEditCommand) {
     if (!QGuiApplication::clipboard()->supportsSelection())
         GTEST_SKIP() << "the platform has no selection clipboard";
