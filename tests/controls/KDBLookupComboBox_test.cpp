@@ -4,10 +4,9 @@
 
 #include "controls/KDBLookupListBox.h"
 #include "platform/data/DataLink.h"
-#include "platform/data/DataSource.h"
-#include "platform/data/MemoryDataSet.h"
 #include "platform/gui/Forms.h"
 #include "platform/rtl/SysUtils.h"
+#include "tests/controls/LookupTestData.h"
 
 #include <QApplication>
 #include <QEnterEvent>
@@ -87,18 +86,9 @@ void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
 // A list of goods (ID 1 to count, NAZWA "Towar 001" on) and a bound dataset with one record
 // whose KOD holds 5; a combo box on a shown, active form between two edits. The change events,
 // clicks, drop-downs and close-ups are logged.
-class ComboBoxTest : public ::testing::Test {
+class ComboBoxTest : public ::testing::Test, protected LookupTestData {
 protected:
     void SetUp() override {
-        list.FieldDefs().Add(QStringLiteral("ID"), ftInteger);
-        list.FieldDefs().Add(QStringLiteral("NAZWA"), ftString, 12);
-        list.Open();
-        listSource.SetDataSet(&list);
-        bound.FieldDefs().Add(QStringLiteral("KOD"), ftInteger);
-        bound.Open();
-        bound.AppendRecord({5});
-        boundSource.SetDataSet(&bound);
-
         form.SetClientWidth(300);
         form.SetClientHeight(300);
         form.move(40, 40);
@@ -125,18 +115,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     }
 
-    void Fill(int count) {
-        for (int id = 1; id <= count; ++id)
-            list.AppendRecord({id, QStringLiteral("Towar %1").arg(id, 3, 10, QLatin1Char('0'))});
-        list.First();
-    }
-    void Bind() {
-        combo->SetListSource(&listSource);
-        combo->SetKeyFieldName(QStringLiteral("ID"));
-        combo->SetListFieldName(QStringLiteral("NAZWA;ID"));
-        combo->SetDataSource(&boundSource);
-        combo->SetDataFieldName(QStringLiteral("KOD"));
-    }
+    void Bind() { LookupTestData::Bind(combo); }
     void Focus() {
         combo->setFocus();
         ASSERT_TRUE(combo->hasFocus());
@@ -148,7 +127,6 @@ protected:
         ASSERT_TRUE(popup->isVisible());
         log.clear();
     }
-    int Kod() const { return bound.FieldByName(QStringLiteral("KOD"))->Value().toInt(); }
     int RowHeight() const { return QFontMetrics(combo->font()).height(); }
     // The middle of a row of the list, in the list's widget coordinates.
     QPoint Row(int row) const {
@@ -161,10 +139,6 @@ protected:
     // Before the form: closing the list as the form goes still logs.
     std::string log;
     bool veto = false;
-    TMemoryDataSet list;
-    TMemoryDataSet bound;
-    TDataSource listSource;
-    TDataSource boundSource;
     TForm form;
     QLineEdit* before = nullptr;
     TKDBLookupComboBox* combo = nullptr;

@@ -1,12 +1,11 @@
 #include "controls/KDBLookupListBox.h"
 
-#include "platform/data/DataSource.h"
-#include "platform/data/MemoryDataSet.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/WindowTimer.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/SysUtils.h"
+#include "tests/controls/LookupTestData.h"
 #include "tests/support/ModalAnswerer.h"
 
 #include <QApplication>
@@ -46,19 +45,10 @@ void Mouse(QWidget* box, QEvent::Type type, int x, int y, Qt::MouseButton button
 // A list of `count` goods (ID 1 to count, NAZWA "Towar 001" on, with a few named ones) in a box
 // of seven rows on a shown, active form between two edits, the list's key ID and its columns
 // NAZWA and ID; a bound dataset with one record whose KOD holds 5. The change events are logged.
-class ListBoxTest : public ::testing::Test {
+class ListBoxTest : public ::testing::Test, protected LookupTestData {
 protected:
     void SetUp() override {
         list.SetName(QStringLiteral("Towary"));
-        list.FieldDefs().Add(QStringLiteral("ID"), ftInteger);
-        list.FieldDefs().Add(QStringLiteral("NAZWA"), ftString, 12);
-        list.Open();
-        listSource.SetDataSet(&list);
-        bound.FieldDefs().Add(QStringLiteral("KOD"), ftInteger);
-        bound.Open();
-        bound.AppendRecord({5});
-        boundSource.SetDataSet(&bound);
-
         form.SetClientWidth(300);
         form.SetClientHeight(300);
         form.move(40, 40);
@@ -81,31 +71,15 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     }
 
-    void Fill(int count) {
-        for (int id = 1; id <= count; ++id)
-            list.AppendRecord({id, QStringLiteral("Towar %1").arg(id, 3, 10, QLatin1Char('0'))});
-        list.First();
-    }
-    void Bind() {
-        box->SetListSource(&listSource);
-        box->SetKeyFieldName(QStringLiteral("ID"));
-        box->SetListFieldName(QStringLiteral("NAZWA;ID"));
-        box->SetDataSource(&boundSource);
-        box->SetDataFieldName(QStringLiteral("KOD"));
-    }
+    void Bind() { LookupTestData::Bind(box); }
     void Focus() {
         box->setFocus();
         ASSERT_TRUE(box->hasFocus());
     }
     int Cursor() const { return list.FieldByName(QStringLiteral("ID"))->Value().toInt(); }
-    int Kod() const { return bound.FieldByName(QStringLiteral("KOD"))->Value().toInt(); }
     int RowHeight() const { return QFontMetrics(box->font()).height(); }
     void Log(const std::string& entry) { log += (log.empty() ? "" : " ") + entry; }
 
-    TMemoryDataSet list;
-    TMemoryDataSet bound;
-    TDataSource listSource;
-    TDataSource boundSource;
     TForm form;
     QLineEdit* before = nullptr;
     TKDBLookupListBox* box = nullptr;
