@@ -121,6 +121,7 @@ TEST_F(DBEdit, KeysThatChangeTheNumberStartEditingAndTakeEffect) {
         {Qt::Key_7, Qt::NoModifier, true, "7,00"},
         {Qt::Key_7, Qt::KeypadModifier, true, "7,00"},
         {Qt::Key_Comma, Qt::NoModifier, true, "0,00"},
+        {Qt::Key_Comma, Qt::KeypadModifier, true, "0,00"},
         {Qt::Key_Backspace, Qt::NoModifier, true, "0,00"},
         {Qt::Key_Up, Qt::NoModifier, true, "13,50"},
         {Qt::Key_Down, Qt::NoModifier, true, "11,50"},
