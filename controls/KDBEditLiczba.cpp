@@ -105,10 +105,9 @@ void TKDBEditLiczba::SetFocused(bool Value) {
     FDataLink->Reset();
 }
 
-void TKDBEditLiczba::Change() {
+void TKDBEditLiczba::LiczbaZmieniona() {
     if (FDataLink)
         FDataLink->Modified();
-    TKEditLiczba::Change();
 }
 
 void TKDBEditLiczba::KeyDown(Word& Key, TShiftState Shift) {
