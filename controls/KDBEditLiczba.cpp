@@ -110,6 +110,10 @@ void TKDBEditLiczba::LiczbaZmieniona() {
         FDataLink->Modified();
 }
 
+bool TKDBEditLiczba::ZakresObowiazuje() const {
+    return FDataLink && FDataLink->Editing();
+}
+
 void TKDBEditLiczba::KeyDown(Word& Key, TShiftState Shift) {
     if (!FDataLink->ReadOnly()) {
         const bool cyfra =

@@ -46,6 +46,8 @@ protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
     // Marks the link modified: only what the user changes in the number is written back.
     void LiczbaZmieniona() override;
+    // Only a value the user can change now is held to the range: while the link is editing.
+    bool ZakresObowiazuje() const override;
     // Keys that change the number start the dataset's editing; Escape shows the stored value
     // again, selected, and reaches OnKeyDown as 0. Then the numeric edit's key handling.
     void KeyDown(Word& Key, TShiftState Shift) override;
@@ -55,9 +57,9 @@ protected:
     // Starts the dataset's editing, then the numeric edit's handling.
     void EditCommand(TEditCommand Command) override;
     void CMEnter() override;
-    // The numeric edit's exit (final form, range check), then the write into the field. A write
-    // that fails selects the text, takes the focus back and passes on; the control stays marked
-    // focused, so what was typed stays for correction.
+    // The numeric edit's exit (final form, the range check while editing), then the write into
+    // the field. A write that fails selects the text, takes the focus back and passes on; the
+    // control stays marked focused, so what was typed stays for correction.
     void CMExit() override;
 
 private:

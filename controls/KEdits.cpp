@@ -761,7 +761,8 @@ void TKEditLiczba::CMExit() {
         FPoPrzecinku = false;
     Formatuj(true);
     try {
-        SprawdzZakres();
+        if (ZakresObowiazuje())
+            SprawdzZakres();
     } catch (...) {
         SelectAll();
         SetFocus();

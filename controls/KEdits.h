@@ -291,8 +291,8 @@ protected:
     // The number takes no text by the clipboard, and has no undo of its own: nothing happens.
     void EditCommand(TEditCommand Command) override;
     void CMEnter() override;
-    // The final form and the range check. A failure selects the text, takes the focus back and
-    // passes on without OnExit.
+    // The final form and, when ZakresObowiazuje, the range check. A failure selects the text,
+    // takes the focus back and passes on without OnExit.
     void CMExit() override;
     // Tells LiczbaZmieniona of the user's change the text is about to show, then OnChange.
     void Change() override;
@@ -302,6 +302,8 @@ protected:
     // control's own showing of the number never calls it: a setting, a value set by the
     // program, the editing form on entry, the final form on exit, a key that changes nothing.
     virtual void LiczbaZmieniona() {}
+    // Whether leaving checks the range: here always.
+    virtual bool ZakresObowiazuje() const { return true; }
     // Puts the caret where the next digit goes.
     void UstawKursor();
     // Sets the value only when it is allowed: not negative unless negatives are, and within the

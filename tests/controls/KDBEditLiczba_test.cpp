@@ -376,6 +376,46 @@ TEST_F(DBEdit, AControlLoadedOverARecordInEditLeavesTheFieldAlone) {
     EXPECT_EQ(Field("KWOTA")->AsFloat(), 12.5);
 }
 
+// A stored value below the minimum: only a value the user can change is checked on leaving.
+TEST_F(DBEdit, TheRangeIsCheckedOnLeavingOnlyWhileTheRecordIsEdited) {
+    struct Case {
+        const char* name;
+        std::function<void()> before; // the focus in the control
+        int warnings;
+        double stored;
+    } const cases[] = {
+        {"browsing", [] {}, 0, 7.125},
+        {"posted while focused",
+         [this] {
+             Type("5");
+             data.Post();
+         },
+         0, 5},
+        {"edited by another control", [this] { data.Edit(); }, 1, 10},
+    };
+    edit->SetKMaxWartosc(100);
+    edit->SetKMinWartosc(10);
+    edit->SetKMinWartoscUstawiona(true);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ModalAnswerer answerer;
+        data.Last();
+        Enter();
+        c.before();
+        Leave();
+        EXPECT_EQ(answerer.SeenWindows().size(), size_t(c.warnings));
+        EXPECT_EQ(Field("KWOTA")->AsFloat(), c.stored);
+        if (c.warnings > 0) {
+            BackToTheForm();
+            EXPECT_TRUE(edit->hasFocus()); // the Part's focus back after the warning
+            Leave();
+        }
+        EXPECT_TRUE(za->hasFocus());
+        EXPECT_EQ(answerer.SeenWindows().size(), size_t(c.warnings));
+        data.Cancel();
+    }
+}
+
 TEST_F(DBEdit, TheClampedMinimumIsTheValueWritten) {
     edit->SetKMaxWartosc(100);
     edit->SetKMinWartosc(10);
