@@ -105,21 +105,26 @@ void TKDBEditLiczba::SetFocused(bool Value) {
     FDataLink->Reset();
 }
 
-void TKDBEditLiczba::Change() {
+void TKDBEditLiczba::LiczbaZmieniona() {
     if (FDataLink)
         FDataLink->Modified();
-    TKEditLiczba::Change();
+}
+
+bool TKDBEditLiczba::ZakresObowiazuje() const {
+    return FDataLink && FDataLink->Editing();
 }
 
 void TKDBEditLiczba::KeyDown(Word& Key, TShiftState Shift) {
     if (!FDataLink->ReadOnly()) {
         const bool cyfra =
             (Key >= '0' && Key <= '9') || (Key >= VK_NUMPAD0 && Key <= VK_NUMPAD0 + 9);
-        // A separator that no key types matches no key, not even one without a code.
+        // The pad's decimal key is the separator's key, as the pad's digit keys are the digits'.
+        // A separator that no key of the main keyboard types matches none of those, not even a
+        // key without a code.
         const Word separator = VkKeyScan(DecimalSeparator);
         if (Shift.Contains(ssCtrl) && (Key == 'H' || Key == 'V' || Key == 'X')) {
             FDataLink->Edit();
-        } else if (Key == VK_BACK || Key == VK_UP || Key == VK_DOWN || cyfra ||
+        } else if (Key == VK_BACK || Key == VK_UP || Key == VK_DOWN || cyfra || Key == VK_DECIMAL ||
                    (separator != 0 && Key == separator)) {
             FDataLink->Edit();
         } else if (Key == VK_ESCAPE) {

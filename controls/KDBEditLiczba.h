@@ -11,7 +11,8 @@ class TDataSource;
 // all of the numeric edit's rules and follows the record; it can be typed into only while the
 // dataset is edited (the edit's own read-only mode is on otherwise); a key that changes the
 // number, or a cut, paste or undo, first asks the data source to edit; leaving the control, or
-// the dataset's post, writes the number back into the field as plain numeric text.
+// the dataset's post, writes the number back into the field as plain numeric text when the user
+// has changed it (the control showing the field's value in another form changes nothing).
 //
 // Two read-only notions: ReadOnly here is the link's (while set, nothing starts editing), and
 // the edit's own read-only mode (TCustomKEdit::ReadOnly) follows the link's Editing.
@@ -43,8 +44,10 @@ public:
 
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
-    // Marks the link modified, then OnChange.
-    void Change() override;
+    // Marks the link modified: only what the user changes in the number is written back.
+    void LiczbaZmieniona() override;
+    // Only a value the user can change now is held to the range: while the link is editing.
+    bool ZakresObowiazuje() const override;
     // Keys that change the number start the dataset's editing; Escape shows the stored value
     // again, selected, and reaches OnKeyDown as 0. Then the numeric edit's key handling.
     void KeyDown(Word& Key, TShiftState Shift) override;
@@ -54,9 +57,9 @@ protected:
     // Starts the dataset's editing, then the numeric edit's handling.
     void EditCommand(TEditCommand Command) override;
     void CMEnter() override;
-    // The numeric edit's exit (final form, range check), then the write into the field. A write
-    // that fails selects the text, takes the focus back and passes on; the control stays marked
-    // focused, so what was typed stays for correction.
+    // The numeric edit's exit (final form, the range check while editing), then the write into
+    // the field. A write that fails selects the text, takes the focus back and passes on; the
+    // control stays marked focused, so what was typed stays for correction.
     void CMExit() override;
 
 private:

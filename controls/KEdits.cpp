@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QProxyStyle>
+#include <QScopeGuard>
 #include <QStyleFactory>
 #include <QValidator>
 
@@ -671,6 +672,9 @@ QString TKEditLiczba::PobierzTekst() const {
 }
 
 void TKEditLiczba::WyczyscStan() {
+    // Emptying is a change even of a number that was 0.
+    if (FZmiana)
+        FZmiana->oprozniona = true;
     FCzescCalkowita.clear();
     FCzescUlamkowa.clear();
     FZnak.clear();
@@ -733,7 +737,7 @@ void TKEditLiczba::SetKWartosc(double Value) {
 
 void TKEditLiczba::SprawdzZakres() {
     if (FKMinWartoscUstawiona && GetKWartosc() < FKMinWartosc) {
-        SetKWartosc(FKMinWartosc);
+        ZmianaUzytkownika([this] { SetKWartosc(FKMinWartosc); });
         KOstrzezenie(QStringLiteral("Podana wartość poniżej wartości minimalnej.\nUstawiono "
                                     "wartość ") +
                          FormatFloat(QStringLiteral("0.#########"), FKMinWartosc) +
@@ -742,7 +746,7 @@ void TKEditLiczba::SprawdzZakres() {
         SetFocus();
     }
     if (FKMaxWartoscUstawiona && GetKWartosc() > FKMaxWartosc) {
-        SetKWartosc(FKMaxWartosc);
+        ZmianaUzytkownika([this] { SetKWartosc(FKMaxWartosc); });
         KOstrzezenie(QStringLiteral("Podana wartość powyżej wartości maksymalnej.\nUstawiono "
                                     "wartość ") +
                          FormatFloat(QStringLiteral("0.#########"), FKMaxWartosc) +
@@ -757,13 +761,42 @@ void TKEditLiczba::CMExit() {
         FPoPrzecinku = false;
     Formatuj(true);
     try {
-        SprawdzZakres();
+        if (ZakresObowiazuje())
+            SprawdzZakres();
     } catch (...) {
         SelectAll();
         SetFocus();
         throw;
     }
     TCustomKEdit::CMExit();
+}
+
+void TKEditLiczba::Change() {
+    ZglosZmiane();
+    TCustomKEdit::Change();
+}
+
+void TKEditLiczba::ZmianaUzytkownika(const std::function<void()>& Zmiana) {
+    if (FZmiana) {
+        Zmiana();
+        return;
+    }
+    FZmiana = TZmiana{Stan()};
+    const auto koniec = qScopeGuard([this] { FZmiana.reset(); });
+    try {
+        Zmiana();
+    } catch (...) {
+        ZglosZmiane();
+        throw;
+    }
+    ZglosZmiane();
+}
+
+void TKEditLiczba::ZglosZmiane() {
+    if (!FZmiana || FZmiana->zgloszona || (!FZmiana->oprozniona && Stan() == FZmiana->przed))
+        return;
+    FZmiana->zgloszona = true;
+    LiczbaZmieniona();
 }
 
 void TKEditLiczba::CMEnter() {
@@ -782,44 +815,46 @@ void TKEditLiczba::KeyDown(Word& Key, TShiftState Shift) {
     if (ReadOnly())
         return;
     DoKBeforeChange();
-    bool zmiana = false;
-    if (Key == VK_BACK) {
-        if (CalyTekstZaznaczony()) {
-            WyczyscStan();
-        } else if (FPoPrzecinku) {
-            if (!FCzescUlamkowa.isEmpty())
-                FCzescUlamkowa.chop(1);
-            else
-                FPoPrzecinku = false;
-            zmiana = true;
-        } else if (!FCzescCalkowita.isEmpty()) {
-            FCzescCalkowita.chop(1);
+    ZmianaUzytkownika([&] {
+        bool zmiana = false;
+        if (Key == VK_BACK) {
+            if (CalyTekstZaznaczony()) {
+                WyczyscStan();
+            } else if (FPoPrzecinku) {
+                if (!FCzescUlamkowa.isEmpty())
+                    FCzescUlamkowa.chop(1);
+                else
+                    FPoPrzecinku = false;
+                zmiana = true;
+            } else if (!FCzescCalkowita.isEmpty()) {
+                FCzescCalkowita.chop(1);
+                zmiana = true;
+            }
+            Key = 0;
+        }
+        if (Key == VK_DELETE) {
+            if (Shift.Contains(ssCtrl) || CalyTekstZaznaczony())
+                WyczyscStan();
+            Key = 0;
+        }
+        if (FKInterwalPrzyrostu != 0) {
+            if (Key == VK_UP) {
+                Key = 0;
+                UstawJesliWZakresie(GetKWartosc() + FKInterwalPrzyrostu);
+            } else if (Key == VK_DOWN) {
+                Key = 0;
+                UstawJesliWZakresie(GetKWartosc() - FKInterwalPrzyrostu);
+            }
             zmiana = true;
         }
-        Key = 0;
-    }
-    if (Key == VK_DELETE) {
-        if (Shift.Contains(ssCtrl) || CalyTekstZaznaczony())
-            WyczyscStan();
-        Key = 0;
-    }
-    if (FKInterwalPrzyrostu != 0) {
-        if (Key == VK_UP) {
+        if (Key >= VK_END && Key <= VK_DOWN) {
+            SetSelLength(0);
+            UstawKursor();
             Key = 0;
-            UstawJesliWZakresie(GetKWartosc() + FKInterwalPrzyrostu);
-        } else if (Key == VK_DOWN) {
-            Key = 0;
-            UstawJesliWZakresie(GetKWartosc() - FKInterwalPrzyrostu);
         }
-        zmiana = true;
-    }
-    if (Key >= VK_END && Key <= VK_DOWN) {
-        SetSelLength(0);
-        UstawKursor();
-        Key = 0;
-    }
-    if (zmiana)
-        Formatuj(false);
+        if (zmiana)
+            Formatuj(false);
+    });
 }
 
 void TKEditLiczba::KeyPress(QChar& Key) {
@@ -836,66 +871,68 @@ void TKEditLiczba::KeyPress(QChar& Key) {
     }
     if (ReadOnly())
         return;
-    const bool cyfra = Key >= u'0' && Key <= u'9';
-    if (CalyTekstZaznaczony() && (cyfra || Key == u'-' || Key == separator))
-        WyczyscStan();
-    if (!obsluzony && !(cyfra || Key == u'\b' || Key == u'-' || Key == separator)) {
-        odrzuc = true;
-        obsluzony = true;
-    }
-    if (!obsluzony && Key == u'\b')
-        Key = QChar(0);
-    if (!obsluzony && Key == separator) {
-        if (FKLiczbaMiejscPoPrzecinku <= 0) {
+    ZmianaUzytkownika([&] {
+        const bool cyfra = Key >= u'0' && Key <= u'9';
+        if (CalyTekstZaznaczony() && (cyfra || Key == u'-' || Key == separator))
+            WyczyscStan();
+        if (!obsluzony && !(cyfra || Key == u'\b' || Key == u'-' || Key == separator)) {
             odrzuc = true;
-            FPoPrzecinku = false;
-        } else if (FPoPrzecinku) {
-            odrzuc = true;
-        } else {
-            FPoPrzecinku = true;
+            obsluzony = true;
         }
-        obsluzony = true;
-    }
-    if (!obsluzony && Key == u'-') {
-        if (FKPozwalajUjemne) {
-            FZnak = FZnak.isEmpty() ? QStringLiteral("-") : QString();
-        } else {
-            odrzuc = true;
-            FZnak.clear();
-        }
-        obsluzony = true;
-    }
-    if (!obsluzony && cyfra) {
-        if (FPoPrzecinku) {
-            if (FCzescUlamkowa.size() < FKLiczbaMiejscPoPrzecinku)
-                FCzescUlamkowa += Key;
-            else
+        if (!obsluzony && Key == u'\b')
+            Key = QChar(0);
+        if (!obsluzony && Key == separator) {
+            if (FKLiczbaMiejscPoPrzecinku <= 0) {
                 odrzuc = true;
-        } else if (FKLiczbaMiejscPrzedPrzecinkiem != 0 &&
-                   FCzescCalkowita.size() >= FKLiczbaMiejscPrzedPrzecinkiem) {
-            odrzuc = true;
-        } else if (Key != u'0' || !FCzescCalkowita.isEmpty()) {
-            FCzescCalkowita += Key;
-        } else if (FKLiczbaMiejscPoPrzecinku > 0 && !FPoPrzecinku) {
-            // A leading 0 stands for "0" and the separator.
-            FPoPrzecinku = true;
+                FPoPrzecinku = false;
+            } else if (FPoPrzecinku) {
+                odrzuc = true;
+            } else {
+                FPoPrzecinku = true;
+            }
+            obsluzony = true;
         }
-        obsluzony = true;
-    }
-    if (odrzuc && FKBeepGdyBlad)
-        Beep();
-    if (obsluzony)
-        Key = QChar(0);
-    // After Enter as Tab the number has had its exit; it keeps its final form.
-    if (!opuszczona) {
-        Formatuj(false);
-        UstawKursor();
-        if (FKEdycjaCalosciowa) {
-            double wartosc = 0;
-            if (EdytujWOknie(wartosc))
-                SetKWartosc(wartosc);
-            SelectAll();
+        if (!obsluzony && Key == u'-') {
+            if (FKPozwalajUjemne) {
+                FZnak = FZnak.isEmpty() ? QStringLiteral("-") : QString();
+            } else {
+                odrzuc = true;
+                FZnak.clear();
+            }
+            obsluzony = true;
         }
+        if (!obsluzony && cyfra) {
+            if (FPoPrzecinku) {
+                if (FCzescUlamkowa.size() < FKLiczbaMiejscPoPrzecinku)
+                    FCzescUlamkowa += Key;
+                else
+                    odrzuc = true;
+            } else if (FKLiczbaMiejscPrzedPrzecinkiem != 0 &&
+                       FCzescCalkowita.size() >= FKLiczbaMiejscPrzedPrzecinkiem) {
+                odrzuc = true;
+            } else if (Key != u'0' || !FCzescCalkowita.isEmpty()) {
+                FCzescCalkowita += Key;
+            } else if (FKLiczbaMiejscPoPrzecinku > 0 && !FPoPrzecinku) {
+                // A leading 0 stands for "0" and the separator.
+                FPoPrzecinku = true;
+            }
+            obsluzony = true;
+        }
+        if (odrzuc && FKBeepGdyBlad)
+            Beep();
+        if (obsluzony)
+            Key = QChar(0);
+        // After Enter as Tab the number has had its exit; it keeps its final form.
+        if (!opuszczona) {
+            Formatuj(false);
+            UstawKursor();
+        }
+    });
+    if (!opuszczona && FKEdycjaCalosciowa) {
+        double wartosc = 0;
+        if (EdytujWOknie(wartosc))
+            ZmianaUzytkownika([&] { SetKWartosc(wartosc); });
+        SelectAll();
     }
     DoKAfterChange();
 }

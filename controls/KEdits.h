@@ -291,9 +291,19 @@ protected:
     // The number takes no text by the clipboard, and has no undo of its own: nothing happens.
     void EditCommand(TEditCommand Command) override;
     void CMEnter() override;
-    // The final form and the range check. A failure selects the text, takes the focus back and
-    // passes on without OnExit.
+    // The final form and, when ZakresObowiazuje, the range check. A failure selects the text,
+    // takes the focus back and passes on without OnExit.
     void CMExit() override;
+    // Tells LiczbaZmieniona of the user's change the text is about to show, then OnChange.
+    void Change() override;
+    // The user has changed the number: by a key (typing, emptying it, stepping), by the pop-up
+    // editor, or by the range check clamping it. Called once for each such change, before
+    // OnChange, and also when the text stays the same (a Null shown as 0 emptied). The
+    // control's own showing of the number never calls it: a setting, a value set by the
+    // program, the editing form on entry, the final form on exit, a key that changes nothing.
+    virtual void LiczbaZmieniona() {}
+    // Whether leaving checks the range: here always.
+    virtual bool ZakresObowiazuje() const { return true; }
     // Puts the caret where the next digit goes.
     void UstawKursor();
     // Sets the value only when it is allowed: not negative unless negatives are, and within the
@@ -316,6 +326,30 @@ private:
     // The whole text is selected (an empty text with no selection counts).
     bool CalyTekstZaznaczony() const;
     [[noreturn]] void PozaZakresem() const;
+
+    // What a change of the number changes.
+    struct TStanLiczby {
+        QString znak;
+        QString calkowita;
+        QString ulamek;
+        bool poPrzecinku;
+        bool operator==(const TStanLiczby&) const = default;
+    };
+    TStanLiczby Stan() const { return {FZnak, FCzescCalkowita, FCzescUlamkowa, FPoPrzecinku}; }
+    // Runs what the user does to the number, and tells LiczbaZmieniona when it changed it (also
+    // when it fails part way).
+    void ZmianaUzytkownika(const std::function<void()>& Zmiana);
+    // Tells LiczbaZmieniona once, when the change running has changed the number.
+    void ZglosZmiane();
+
+    // The user's change running: the number before it, whether it has emptied the number, and
+    // whether it has been told.
+    struct TZmiana {
+        TStanLiczby przed;
+        bool oprozniona = false;
+        bool zgloszona = false;
+    };
+    std::optional<TZmiana> FZmiana;
 
     QString FCzescCalkowita; // integer digits, no leading '0'; empty is 0
     QString FCzescUlamkowa;  // fraction digits without the zeros the display adds

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,12 @@ protected:
     void BackToTheForm() {
         form.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    }
+    // The record-th record (counted from 1).
+    void GoTo(int record) {
+        data.First();
+        for (int i = 1; i < record; ++i)
+            data.Next();
     }
     TField* Field(const char* name) { return data.FieldByName(QLatin1String(name)); }
     bool OwnReadOnly() const { return edit->TCustomKEdit::ReadOnly(); }
@@ -121,6 +128,7 @@ TEST_F(DBEdit, KeysThatChangeTheNumberStartEditingAndTakeEffect) {
         {Qt::Key_7, Qt::NoModifier, true, "7,00"},
         {Qt::Key_7, Qt::KeypadModifier, true, "7,00"},
         {Qt::Key_Comma, Qt::NoModifier, true, "0,00"},
+        {Qt::Key_Comma, Qt::KeypadModifier, true, "0,00"},
         {Qt::Key_Backspace, Qt::NoModifier, true, "0,00"},
         {Qt::Key_Up, Qt::NoModifier, true, "13,50"},
         {Qt::Key_Down, Qt::NoModifier, true, "11,50"},
@@ -257,6 +265,155 @@ TEST_F(DBEdit, AValueWithMoreDecimalsIsWrittenBackOnlyWhenModified) {
     Type("9");
     Leave();
     EXPECT_EQ(Field("KWOTA")->AsFloat(), 9);
+}
+
+// What the control shows of the stored value differs from its editing form, and the value has
+// more decimals than it shows (7,125) or none at all (Null).
+TEST_F(DBEdit, ShowingTheStoredValueAgainWritesNothing) {
+    struct Case {
+        const char* name;
+        int record;
+        const char* prefix;
+        const char* suffix;
+        bool grouping;
+        bool escape;
+    } const cases[] = {
+        {"prefix", 3, "= ", "", false, false}, {"suffix", 3, "", " zł", false, false},
+        {"grouping", 3, "", "", true, false},  {"escape", 3, "", " zł", false, true},
+        {"null", 2, "", " zł", false, false},  {"null, escape", 2, "", "", true, true},
+    };
+    edit->SetKInterwalPrzyrostu(1); // every key in it renders the editing form again
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        edit->SetKPrefiks(QString::fromUtf8(c.prefix));
+        edit->SetKSuffiks(QString::fromUtf8(c.suffix));
+        edit->SetKSeparatorTysiecy(c.grouping);
+        GoTo(c.record);
+        data.Edit(); // by another control
+        Enter();
+        if (c.escape)
+            Press(Qt::Key_Escape);
+        Leave();
+        EXPECT_FALSE(data.Modified());
+        data.Post();
+        if (c.record == 2)
+            EXPECT_TRUE(Field("KWOTA")->IsNull());
+        else
+            EXPECT_EQ(Field("KWOTA")->AsFloat(), 7.125);
+    }
+}
+
+// Whatever the user changes in the number is written, also where the text shows no change.
+TEST_F(DBEdit, EveryChangeTheUserMakesToTheNumberIsWritten) {
+    struct Case {
+        const char* name;
+        std::function<void()> keys;
+        double written;
+    } const cases[] = {
+        {"digit", [] { Type("9"); }, 9},
+        {"up", [] { Press(Qt::Key_Up); }, 8.13},
+        {"down", [] { Press(Qt::Key_Down); }, 6.13},
+        {"backspace", [] { Press(Qt::Key_Backspace); }, 0},
+        {"delete", [] { Press(Qt::Key_Delete); }, 0},
+        {"ctrl+delete", [] { Press(Qt::Key_Delete, Qt::ControlModifier); }, 0},
+    };
+    edit->SetKSuffiks(QStringLiteral(" zł"));
+    edit->SetKInterwalPrzyrostu(1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        data.Last();
+        data.Edit(); // by another control
+        Enter();
+        c.keys();
+        Leave();
+        EXPECT_EQ(Field("KWOTA")->AsFloat(), c.written);
+        data.Cancel();
+    }
+
+    // Emptying a Null field, whose text and digits stay those of 0 throughout, writes 0.
+    GoTo(2);
+    data.Edit();
+    Enter();
+    Leave(); // leaving ends the fraction part that the previous value left
+    ASSERT_TRUE(Field("KWOTA")->IsNull());
+    Enter();
+    Press(Qt::Key_Backspace);
+    Leave();
+    EXPECT_FALSE(Field("KWOTA")->IsNull());
+    EXPECT_EQ(Field("KWOTA")->AsFloat(), 0);
+    data.Cancel();
+
+    // A value taken from the pop-up editor, opened by a key that itself changes nothing.
+    edit->SetKEdycjaCalosciowa(true);
+    ModalAnswerer answerer;
+    answerer.Then([](QWidget* popup) {
+        auto* popupEdit = popup->findChild<TKEditLiczba*>();
+        ASSERT_NE(popupEdit, nullptr);
+        QTest::keyClick(popupEdit, Qt::Key_Delete, Qt::ControlModifier);
+        QTest::keyClick(popupEdit, '4');
+        QTest::keyClick(popupEdit, Qt::Key_Return);
+    });
+    data.Last();
+    data.Edit();
+    Enter();
+    Type("a");
+    BackToTheForm();
+    ASSERT_EQ(answerer.SeenWindows().size(), 1u);
+    Leave();
+    EXPECT_EQ(Field("KWOTA")->AsFloat(), 4);
+}
+
+TEST_F(DBEdit, AControlLoadedOverARecordInEditLeavesTheFieldAlone) {
+    data.Edit();
+    TKDBEditLiczba loaded(nullptr, &form);
+    loaded.BeginLoading();
+    loaded.SetKMinWartosc(3);
+    loaded.SetDataSource(&source);
+    loaded.SetDataField(QStringLiteral("KWOTA"));
+    loaded.Loaded();
+    ASSERT_EQ(loaded.Text(), "3");
+    data.Post();
+    EXPECT_EQ(Field("KWOTA")->AsFloat(), 12.5);
+}
+
+// A stored value below the minimum: only a value the user can change is checked on leaving.
+TEST_F(DBEdit, TheRangeIsCheckedOnLeavingOnlyWhileTheRecordIsEdited) {
+    struct Case {
+        const char* name;
+        std::function<void()> before; // the focus in the control
+        int warnings;
+        double stored;
+    } const cases[] = {
+        {"browsing", [] {}, 0, 7.125},
+        {"posted while focused",
+         [this] {
+             Type("5");
+             data.Post();
+         },
+         0, 5},
+        {"edited by another control", [this] { data.Edit(); }, 1, 10},
+    };
+    edit->SetKMaxWartosc(100);
+    edit->SetKMinWartosc(10);
+    edit->SetKMinWartoscUstawiona(true);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ModalAnswerer answerer;
+        data.Last();
+        Enter();
+        c.before();
+        Leave();
+        EXPECT_EQ(answerer.SeenWindows().size(), size_t(c.warnings));
+        EXPECT_EQ(Field("KWOTA")->AsFloat(), c.stored);
+        if (c.warnings > 0) {
+            BackToTheForm();
+            EXPECT_TRUE(edit->hasFocus()); // the Part's focus back after the warning
+            Leave();
+        }
+        EXPECT_TRUE(za->hasFocus());
+        EXPECT_EQ(answerer.SeenWindows().size(), size_t(c.warnings));
+        data.Cancel();
+    }
 }
 
 TEST_F(DBEdit, TheClampedMinimumIsTheValueWritten) {
