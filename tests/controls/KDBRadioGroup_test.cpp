@@ -3,6 +3,7 @@
 #include "platform/data/DataSource.h"
 #include "platform/data/MemoryDataSet.h"
 #include "platform/gui/Forms.h"
+#include "platform/rtl/Exceptions.h"
 #include "tests/support/ModalAnswerer.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace {
@@ -246,6 +248,57 @@ TEST_F(KDBRadioGroupTest, NothingChangesWhereTheFieldCannotBeEdited) {
             grupa->SetDataField(QStringLiteral("STAN"));
             source->SetAutoEdit(true);
         }
+    }
+}
+
+// With no field bound, whatever unbound it: no button is selected, and no way of selecting one
+// selects it, fires an event or writes.
+void ExpectUnbound(KDBRadioGroupTest& t, const std::string& log) {
+    EXPECT_EQ(t.grupa->ItemIndex(), -1);
+    for (int i = 0; i < t.grupa->ButtonCount(); ++i)
+        EXPECT_FALSE(t.Button(i)->isChecked()) << i;
+    EXPECT_EQ(t.log, log);
+    for (const Way& way : Ways) {
+        SCOPED_TRACE(way.name);
+        t.Button(0)->setFocus();
+        t.log.clear();
+        way.select(t.grupa);
+        EXPECT_EQ(t.grupa->ItemIndex(), -1);
+        EXPECT_FALSE(t.Button(2)->isChecked());
+        EXPECT_EQ(t.log, "");
+    }
+}
+
+TEST_F(KDBRadioGroupTest, AFieldNameNotFoundInEditModeLeavesTheGroupUnbound) {
+    data.Edit();
+    try {
+        grupa->SetDataField(QStringLiteral("BRAK"));
+        ADD_FAILURE();
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), "rgStan: Field 'BRAK' not found");
+    }
+    ExpectUnbound(*this, "change ");
+    EXPECT_EQ(data.State(), dsEdit);
+    EXPECT_EQ(Stored(), "T");
+}
+
+TEST_F(KDBRadioGroupTest, ADataSetClosedWhileItsControlsAreDisabledLeavesTheGroupUnbound) {
+    for (const bool freed : {false, true}) {
+        SCOPED_TRACE(freed ? "then freed" : "then enabled");
+        auto other = std::make_unique<TMemoryDataSet>();
+        other->FieldDefs().Add("STAN", ftString, 10);
+        other->Open();
+        other->AppendRecord({"N"});
+        source->SetDataSet(other.get());
+        ASSERT_EQ(grupa->ItemIndex(), 2);
+        log.clear();
+        other->DisableControls();
+        other->Close();
+        if (freed)
+            other.reset();
+        else
+            other->EnableControls();
+        ExpectUnbound(*this, "change ");
     }
 }
 
