@@ -18,6 +18,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -184,6 +186,80 @@ TEST_F(KDBRadioGroupTest, ASelectionWritesTheFieldAtOnce) {
         EXPECT_EQ(log, "before T>N click change ");
         data.Cancel();
         Button(0)->setFocus();
+    }
+}
+
+// The group's own events, with a handler that builds the buttons anew (after logging).
+TEST_F(KDBRadioGroupTest, AHandlerMaySetTheItemsDuringTheGroupsOwnEvents) {
+    const QStringList items = grupa->Items();
+    int rebuilds = 0;
+    const std::function<void()> rebuild = [&] {
+        if (rebuilds++ == 0)
+            grupa->SetItems(items);
+    };
+    const auto before = grupa->OnKBeforeChange;
+    const auto click = grupa->OnClick;
+    const auto change = grupa->OnChange;
+    using Hook = std::function<void(TKDBRadioGroup*)>;
+    struct Path {
+        std::string name;
+        Hook hook;
+        std::function<void(TKDBRadioGroup*)> act;
+        const char* stored;
+        int index;
+        const char* log;
+    };
+    const Hook onBefore = [&](TKDBRadioGroup* g) {
+        g->OnKBeforeChange = [&](QObject* S, const Variant& O, const Variant& N, bool& W) {
+            before(S, O, N, W);
+            rebuild();
+        };
+    };
+    const Hook onClick = [&](TKDBRadioGroup* g) {
+        g->OnClick = [&](QObject* S) {
+            click(S);
+            rebuild();
+        };
+    };
+    const Hook onChange = [&](TKDBRadioGroup* g) {
+        g->OnChange = [&](QObject* S) {
+            change(S);
+            rebuild();
+        };
+    };
+    const Hook onKeyPress = [&](TKDBRadioGroup* g) {
+        g->OnKeyPress = [&](QObject*, QChar&) { rebuild(); };
+    };
+    std::vector<Path> paths;
+    for (const Way& way : Ways) {
+        for (const auto& [event, hook] :
+             {std::pair{"before", onBefore}, {"click", onClick}, {"change", onChange}})
+            paths.push_back({std::string(event) + " by " + way.name, hook, way.select, "N", 2,
+                             "before T>N click change "});
+    }
+    paths.push_back({"key press of Backspace", onKeyPress,
+                     [](TKDBRadioGroup*) { Press(Qt::Key_Backspace); }, "T", 0, ""});
+    paths.push_back({"key press of Esc", onKeyPress, [](TKDBRadioGroup*) { Press(Qt::Key_Escape); },
+                     "T", 0, ""});
+    for (const Path& path : paths) {
+        SCOPED_TRACE(path.name);
+        Button(0)->setFocus();
+        log.clear();
+        rebuilds = 0;
+        path.hook(grupa);
+        path.act(grupa);
+        grupa->OnKBeforeChange = before;
+        grupa->OnClick = click;
+        grupa->OnChange = change;
+        grupa->OnKeyPress = nullptr;
+        EXPECT_EQ(rebuilds, 1);
+        EXPECT_EQ(Stored(), path.stored);
+        EXPECT_EQ(grupa->ItemIndex(), path.index);
+        EXPECT_TRUE(Button(path.index)->isChecked());
+        EXPECT_EQ(log, path.log);
+        QWidget* focused = QApplication::focusWidget();
+        EXPECT_TRUE(focused != nullptr && grupa->isAncestorOf(focused) && focused->isVisible());
+        data.Cancel();
     }
 }
 
