@@ -49,9 +49,10 @@ void TFieldDataLink::SetEditing(bool editing) {
 }
 
 void TFieldDataLink::SetField(TField* field) {
-    if (field == field_)
+    if (field == field_ && !fieldDropped_)
         return;
     field_ = field;
+    fieldDropped_ = false;
     EditingChanged();
     RecordChanged(nullptr);
 }
@@ -61,9 +62,16 @@ void TFieldDataLink::UpdateField() {
         SetField(nullptr);
         return;
     }
+    TField* field = nullptr;
+    try {
+        field = control_ ? GetFieldProperty(DataSet(), control_, fieldName_)
+                         : DataSet()->FieldByName(fieldName_);
+    } catch (...) {
+        SetField(nullptr);
+        throw;
+    }
     field_ = nullptr;
-    SetField(control_ ? GetFieldProperty(DataSet(), control_, fieldName_)
-                      : DataSet()->FieldByName(fieldName_));
+    SetField(field);
 }
 
 void TFieldDataLink::ActiveChanged() {
@@ -106,8 +114,12 @@ void TFieldDataLink::DataEvent(TDataEvent event, const TDataEventInfo& info) {
     TDataLink::DataEvent(event, info);
     if (event != deDisabledStateChange)
         return;
-    if (info.Open)
+    if (info.Open) {
         UpdateField();
-    else
+    } else if (field_) {
+        // The field may go with the closing; the control hears of it when the link next binds
+        // or lets go, at the latest when the controls are enabled again.
         field_ = nullptr;
+        fieldDropped_ = true;
+    }
 }

@@ -13,9 +13,11 @@ class TComponent;
 // (write the control's value into the field) and active change.
 //
 // Every look-up unbinds the field first, so it notifies the control even when it finds the same
-// field, and a failed look-up leaves no field bound. While the dataset's controls are disabled
-// the link follows the disabled-state notification: it looks the field up again when the
-// dataset is open, and silently lets go of it when the dataset is closed.
+// field, and a failed look-up leaves no field bound and notifies the control too. While the
+// dataset's controls are disabled the link follows the disabled-state notification: it looks
+// the field up again when the dataset is open, and lets go of it when the dataset is closed,
+// notifying the control when it next binds or lets go (at the latest when the controls are
+// enabled again or the dataset goes).
 class TFieldDataLink : public TDataLink {
 public:
     TFieldDataLink();
@@ -67,4 +69,7 @@ private:
     TComponent* control_ = nullptr;
     bool editing_ = false;
     bool modified_ = false;
+    // The field was let go of while the dataset's controls were disabled: the control still
+    // shows it.
+    bool fieldDropped_ = false;
 };

@@ -3,6 +3,7 @@
 #include "platform/gui/Application.h"
 #include "platform/gui/Controls.h"
 
+#include <QApplication>
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -16,6 +17,15 @@ bool CanClick(const QPushButton* button) {
     return button != nullptr && button->isVisible() && button->isEnabled();
 }
 
+// Without Shift, Ctrl or Alt; the keypad's Enter counts as Enter.
+bool Plain(const QKeyEvent* event) {
+    return (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+}
+
+bool IsEnter(const QKeyEvent* event) {
+    return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+}
+
 } // namespace
 
 TForm::TForm(QWidget* parent) : QDialog(parent) {
@@ -24,6 +34,12 @@ TForm::TForm(QWidget* parent) : QDialog(parent) {
     font.setPointSize(8);
     setFont(font);
     UpdateWindowFlags();
+    // Keys go to the focused widget only: a push button of the window is watched from the
+    // moment it takes the focus, whenever it was added.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (auto* button = qobject_cast<QPushButton*>(now); button && button->window() == this)
+            button->installEventFilter(this);
+    });
 }
 
 QSize TForm::FrameSize() const {
@@ -154,8 +170,21 @@ void TForm::PlaceOnShow() {
          std::max(desktop.top(), around.y() + (around.height() - Height()) / 2));
 }
 
+bool TForm::eventFilter(QObject* watched, QEvent* event) {
+    // A default or auto-default QPushButton clicks itself on Enter with any modifier; the key
+    // goes on to its parents as from a button that leaves it.
+    if (event->type() == QEvent::KeyPress && qobject_cast<QPushButton*>(watched) != nullptr) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (IsEnter(key) && !Plain(key) && static_cast<QWidget*>(watched)->window() == this) {
+            event->ignore();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 bool TForm::DialogKey(const QKeyEvent* event) {
-    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    const bool plain = Plain(event);
     if (FocusedControlWantsKey(this, VirtualKey(Qt::Key(event->key()), event->modifiers()),
                                ShiftState(event->modifiers())))
         return false;

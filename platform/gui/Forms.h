@@ -21,7 +21,8 @@ enum : int { mrNone = 0, mrOk = 1, mrCancel = 2 };
 //
 // Keys, as a form of the class library takes them when the focused control leaves them:
 // - Enter (without Shift, Ctrl or Alt) clicks the focused push button; with the focus elsewhere
-//   it clicks the default button when that is visible and enabled.
+//   it clicks the default button when that is visible and enabled. Enter with any of them clicks
+//   no button, focused or default.
 // - Esc clicks the cancel button when it is visible and enabled; without one it does nothing
 //   (a QDialog would close).
 // A focused control that wants one of these keys (TDialogCodeQuery, Controls.h) gets it instead.
@@ -82,6 +83,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

@@ -31,6 +31,21 @@ public:
         setAutoExclusive(false);
     }
 
+    // Out of the group's buttons: it calls the group no more.
+    void Retire() { group_ = nullptr; }
+    bool Retired() const { return group_ == nullptr; }
+    // A retired button goes. One that is handling an event (a handler of that event has built
+    // the buttons anew) hides and goes when the event is over: Qt still uses it after the
+    // handler returns.
+    void Dispose() {
+        if (handling_ == 0) {
+            delete this;
+            return;
+        }
+        hide();
+        deleteLater();
+    }
+
     // A click anywhere on the button counts, as on the system's buttons.
     bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
 
@@ -41,42 +56,67 @@ public:
 
 protected:
     bool event(QEvent* event) override {
+        if (event->type() == QEvent::DeferredDelete)
+            return QRadioButton::event(event);
+        struct Handling {
+            int& depth;
+            explicit Handling(int& d) : depth(d) { ++depth; }
+            ~Handling() { --depth; }
+        } const handling(handling_);
         // The button's mnemonic focuses and clicks it at once, as on the system's buttons; Qt
         // would click 100 ms later, after keys typed meanwhile. An ambiguous one only moves the
         // focus, as Qt does.
         if (event->type() == QEvent::Shortcut &&
             !static_cast<QShortcutEvent*>(event)->isAmbiguous()) {
             setFocus(Qt::ShortcutFocusReason);
-            click();
+            if (!Retired())
+                click();
             return true;
         }
         return QRadioButton::event(event);
     }
 
     // Every click (mouse, Space, a click from code) ends here in place of the toggle.
-    void nextCheckState() override { group_->SelectByUser(Index()); }
+    void nextCheckState() override {
+        if (!Retired())
+            group_->SelectByUser(Index());
+    }
 
+    // What is left of a key whose handler has retired the button goes nowhere.
     void keyPressEvent(QKeyEvent* event) override {
         if (auto* form = qobject_cast<TForm*>(window()); form != nullptr && form->DialogKey(event))
             return;
+        if (Retired())
+            return;
         SplitKeyPress(
-            this, event, [this](Word& Key, TShiftState Shift) { group_->KeyDown(Key, Shift); },
+            this, event,
+            [this](Word& Key, TShiftState Shift) {
+                if (!Retired())
+                    group_->KeyDown(Key, Shift);
+            },
             [this](QChar& Key) {
+                if (Retired())
+                    return;
                 group_->KeyPress(Key);
-                if ((Key == u'\b' || Key == u' ') && !group_->CanModify())
+                if ((Key == u'\b' || Key == u' ') && !Retired() && !group_->CanModify())
                     Key = QChar(0);
             },
-            [this](QKeyEvent* remainder) { ButtonKey(remainder); });
+            [this](QKeyEvent* remainder) {
+                if (!Retired())
+                    ButtonKey(remainder);
+            });
     }
 
     void focusInEvent(QFocusEvent* event) override {
         QRadioButton::focusInEvent(event);
-        group_->ButtonFocusIn(event->reason());
+        if (!Retired())
+            group_->ButtonFocusIn(event->reason());
     }
 
     void focusOutEvent(QFocusEvent* event) override {
         QRadioButton::focusOutEvent(event);
-        group_->ButtonFocusOut(event->reason());
+        if (!Retired())
+            group_->ButtonFocusOut(event->reason());
     }
 
 private:
@@ -110,6 +150,8 @@ private:
     }
 
     TCustomRadioGroup* group_;
+    // Events of this button now running.
+    int handling_ = 0;
 };
 
 TCustomRadioGroup::TCustomRadioGroup(TComponent* AOwner, QWidget* parent)
@@ -143,11 +185,12 @@ void TCustomRadioGroup::SetItemIndex(int Value) {
 }
 
 void TCustomRadioGroup::BuildButtons() {
-    const QWidget* focused = QApplication::focusWidget();
+    QWidget* focused = QApplication::focusWidget();
     const bool hadFocus = focused != nullptr && isAncestorOf(focused);
-    for (TGroupButton* button : FButtons)
-        delete button;
+    const std::vector<TGroupButton*> old = std::move(FButtons);
     FButtons.clear();
+    for (TGroupButton* button : old)
+        button->Retire();
     for (const QString& caption : FItems) {
         auto* button = new TGroupButton(this, caption);
         FButtons.push_back(button);
@@ -158,13 +201,18 @@ void TCustomRadioGroup::BuildButtons() {
     ChainButtons();
     ShowItemIndex();
     ArrangeButtons();
-    // The focused button is gone; the focus stays in the group when it has a button left.
+    // The focused button goes; the focus stays in the group when it has a button left. It is
+    // moved first: a focused button that hides passes the focus on by itself.
     if (hadFocus) {
-        if (QWidget* proxy = focusProxy())
+        if (QWidget* proxy = focusProxy()) {
             proxy->setFocus(Qt::OtherFocusReason);
-        else
+        } else {
             FEntered = false;
+            focused->clearFocus();
+        }
     }
+    for (TGroupButton* button : old)
+        button->Dispose();
 }
 
 void TCustomRadioGroup::ChainButtons() {
@@ -210,7 +258,8 @@ void TCustomRadioGroup::ShowItemIndex() {
 
 void TCustomRadioGroup::SelectByUser(int index) {
     Application->Guard([&] {
-        if (!CanModify() || index == FItemIndex)
+        // The check may have built the buttons anew.
+        if (!CanModify() || index >= ButtonCount() || index == FItemIndex)
             return;
         SetItemIndex(index);
         Click();

@@ -43,7 +43,9 @@ public:
     void SetCaption(const QString& Value) { setTitle(Value); }
 
     // The captions of the buttons. Setting them builds the buttons anew; the selection stays when
-    // its index is still a button's, else none is selected.
+    // its index is still a button's, else none is selected. A handler of any event of the group
+    // may set them: the rest of a key, click or focus change of a button that is gone does
+    // nothing.
     const QStringList& Items() const { return FItems; }
     virtual void SetItems(const QStringList& Value);
 

@@ -3,6 +3,7 @@
 #include "platform/data/DataSource.h"
 #include "platform/data/MemoryDataSet.h"
 #include "platform/gui/Forms.h"
+#include "platform/rtl/Exceptions.h"
 #include "tests/support/ModalAnswerer.h"
 
 #include <QApplication>
@@ -15,7 +16,10 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -185,6 +189,80 @@ TEST_F(KDBRadioGroupTest, ASelectionWritesTheFieldAtOnce) {
     }
 }
 
+// The group's own events, with a handler that builds the buttons anew (after logging).
+TEST_F(KDBRadioGroupTest, AHandlerMaySetTheItemsDuringTheGroupsOwnEvents) {
+    const QStringList items = grupa->Items();
+    int rebuilds = 0;
+    const std::function<void()> rebuild = [&] {
+        if (rebuilds++ == 0)
+            grupa->SetItems(items);
+    };
+    const auto before = grupa->OnKBeforeChange;
+    const auto click = grupa->OnClick;
+    const auto change = grupa->OnChange;
+    using Hook = std::function<void(TKDBRadioGroup*)>;
+    struct Path {
+        std::string name;
+        Hook hook;
+        std::function<void(TKDBRadioGroup*)> act;
+        const char* stored;
+        int index;
+        const char* log;
+    };
+    const Hook onBefore = [&](TKDBRadioGroup* g) {
+        g->OnKBeforeChange = [&](QObject* S, const Variant& O, const Variant& N, bool& W) {
+            before(S, O, N, W);
+            rebuild();
+        };
+    };
+    const Hook onClick = [&](TKDBRadioGroup* g) {
+        g->OnClick = [&](QObject* S) {
+            click(S);
+            rebuild();
+        };
+    };
+    const Hook onChange = [&](TKDBRadioGroup* g) {
+        g->OnChange = [&](QObject* S) {
+            change(S);
+            rebuild();
+        };
+    };
+    const Hook onKeyPress = [&](TKDBRadioGroup* g) {
+        g->OnKeyPress = [&](QObject*, QChar&) { rebuild(); };
+    };
+    std::vector<Path> paths;
+    for (const Way& way : Ways) {
+        for (const auto& [event, hook] :
+             {std::pair{"before", onBefore}, {"click", onClick}, {"change", onChange}})
+            paths.push_back({std::string(event) + " by " + way.name, hook, way.select, "N", 2,
+                             "before T>N click change "});
+    }
+    paths.push_back({"key press of Backspace", onKeyPress,
+                     [](TKDBRadioGroup*) { Press(Qt::Key_Backspace); }, "T", 0, ""});
+    paths.push_back({"key press of Esc", onKeyPress, [](TKDBRadioGroup*) { Press(Qt::Key_Escape); },
+                     "T", 0, ""});
+    for (const Path& path : paths) {
+        SCOPED_TRACE(path.name);
+        Button(0)->setFocus();
+        log.clear();
+        rebuilds = 0;
+        path.hook(grupa);
+        path.act(grupa);
+        grupa->OnKBeforeChange = before;
+        grupa->OnClick = click;
+        grupa->OnChange = change;
+        grupa->OnKeyPress = nullptr;
+        EXPECT_EQ(rebuilds, 1);
+        EXPECT_EQ(Stored(), path.stored);
+        EXPECT_EQ(grupa->ItemIndex(), path.index);
+        EXPECT_TRUE(Button(path.index)->isChecked());
+        EXPECT_EQ(log, path.log);
+        QWidget* focused = QApplication::focusWidget();
+        EXPECT_TRUE(focused != nullptr && grupa->isAncestorOf(focused) && focused->isVisible());
+        data.Cancel();
+    }
+}
+
 TEST_F(KDBRadioGroupTest, BackspaceAndSpaceStartTheEditWithoutChangingTheValue) {
     for (const Qt::Key key : {Qt::Key_Backspace, Qt::Key_Space}) {
         SCOPED_TRACE(key);
@@ -246,6 +324,57 @@ TEST_F(KDBRadioGroupTest, NothingChangesWhereTheFieldCannotBeEdited) {
             grupa->SetDataField(QStringLiteral("STAN"));
             source->SetAutoEdit(true);
         }
+    }
+}
+
+// With no field bound, whatever unbound it: no button is selected, and no way of selecting one
+// selects it, fires an event or writes.
+void ExpectUnbound(KDBRadioGroupTest& t, const std::string& log) {
+    EXPECT_EQ(t.grupa->ItemIndex(), -1);
+    for (int i = 0; i < t.grupa->ButtonCount(); ++i)
+        EXPECT_FALSE(t.Button(i)->isChecked()) << i;
+    EXPECT_EQ(t.log, log);
+    for (const Way& way : Ways) {
+        SCOPED_TRACE(way.name);
+        t.Button(0)->setFocus();
+        t.log.clear();
+        way.select(t.grupa);
+        EXPECT_EQ(t.grupa->ItemIndex(), -1);
+        EXPECT_FALSE(t.Button(2)->isChecked());
+        EXPECT_EQ(t.log, "");
+    }
+}
+
+TEST_F(KDBRadioGroupTest, AFieldNameNotFoundInEditModeLeavesTheGroupUnbound) {
+    data.Edit();
+    try {
+        grupa->SetDataField(QStringLiteral("BRAK"));
+        ADD_FAILURE();
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), "rgStan: Field 'BRAK' not found");
+    }
+    ExpectUnbound(*this, "change ");
+    EXPECT_EQ(data.State(), dsEdit);
+    EXPECT_EQ(Stored(), "T");
+}
+
+TEST_F(KDBRadioGroupTest, ADataSetClosedWhileItsControlsAreDisabledLeavesTheGroupUnbound) {
+    for (const bool freed : {false, true}) {
+        SCOPED_TRACE(freed ? "then freed" : "then enabled");
+        auto other = std::make_unique<TMemoryDataSet>();
+        other->FieldDefs().Add("STAN", ftString, 10);
+        other->Open();
+        other->AppendRecord({"N"});
+        source->SetDataSet(other.get());
+        ASSERT_EQ(grupa->ItemIndex(), 2);
+        log.clear();
+        other->DisableControls();
+        other->Close();
+        if (freed)
+            other.reset();
+        else
+            other->EnableControls();
+        ExpectUnbound(*this, "change ");
     }
 }
 

@@ -78,7 +78,17 @@ TEST_F(FieldDataLinkTest, EveryLookUpNotifiesAndAFailedOneUnbinds) {
         EXPECT_EQ(e.Message(), "Grupa: Field 'BRAK' not found");
     }
     EXPECT_EQ(link.Field(), nullptr);
-    EXPECT_EQ(Take(), "");
+    EXPECT_EQ(Take(), "data:- ");
+
+    // In edit mode the control may no longer edit either.
+    link.SetFieldName("NAZWA");
+    ASSERT_TRUE(link.Edit());
+    Take();
+    EXPECT_THROW(link.SetFieldName("INNA"), EDatabaseError);
+    EXPECT_EQ(Take(), "editing data:- ");
+    EXPECT_EQ(data.State(), dsEdit);
+    EXPECT_FALSE(link.Editing());
+    EXPECT_FALSE(link.Edit());
 }
 
 TEST_F(FieldDataLinkTest, FollowsTheDisabledStateNotification) {
@@ -93,6 +103,14 @@ TEST_F(FieldDataLinkTest, FollowsTheDisabledStateNotification) {
     EXPECT_EQ(Take(), "data:a ");
     data.EnableControls();
     EXPECT_EQ(Take(), "data:a ");
+
+    // Closed while disabled: the control hears of it when they are enabled again.
+    data.DisableControls();
+    data.Close();
+    EXPECT_EQ(Take(), "");
+    data.EnableControls();
+    EXPECT_EQ(link.Field(), nullptr);
+    EXPECT_EQ(Take(), "data:- ");
 }
 
 TEST_F(FieldDataLinkTest, FocusesItsControlWhenItCan) {

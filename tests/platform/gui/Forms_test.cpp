@@ -95,6 +95,43 @@ TEST_F(FormKeys, EnterClicksTheFocusedButtonInsteadOfTheDefaultOne) {
     EXPECT_EQ(okClicks.count() + otherClicks.count(), 2);
 }
 
+TEST_F(FormKeys, EnterWithShiftCtrlOrAltClicksNoFocusedButton) {
+    struct Case {
+        const char* name;
+        Qt::KeyboardModifiers modifiers;
+        Qt::Key key;
+        int clicks;
+    } const cases[] = {
+        {"enter", Qt::NoModifier, Qt::Key_Return, 1},
+        {"keypad enter", Qt::KeypadModifier, Qt::Key_Enter, 1},
+        {"shift enter", Qt::ShiftModifier, Qt::Key_Return, 0},
+        {"ctrl enter", Qt::ControlModifier, Qt::Key_Return, 0},
+        {"alt enter", Qt::AltModifier, Qt::Key_Return, 0},
+        {"shift keypad enter", Qt::ShiftModifier | Qt::KeypadModifier, Qt::Key_Enter, 0},
+    };
+    // The default button, another one, and one added after the form was shown (Qt makes a
+    // dialog's buttons take Enter themselves).
+    auto* late = new QPushButton(QStringLiteral("Później"), &form);
+    SetBounds(late, 10, 80, 75, 15);
+    late->show();
+    QSignalSpy lateClicks(late, &QPushButton::clicked);
+    for (QPushButton* button : {ok, other, late}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(button->text().toStdString() + " " + c.name);
+            button->setFocus();
+            ASSERT_TRUE(button->hasFocus());
+            okClicks.clear();
+            otherClicks.clear();
+            lateClicks.clear();
+            Press(c.key, c.modifiers);
+            EXPECT_EQ(okClicks.count(), button == ok ? c.clicks : 0);
+            EXPECT_EQ(otherClicks.count(), button == other ? c.clicks : 0);
+            EXPECT_EQ(lateClicks.count(), button == late ? c.clicks : 0);
+            EXPECT_TRUE(button->hasFocus());
+        }
+    }
+}
+
 TEST_F(FormKeys, EscClicksTheCancelButtonAndWithoutOneLeavesTheWindowOpen) {
     QSignalSpy finished(&form, &QDialog::finished);
     Press(Qt::Key_Escape);

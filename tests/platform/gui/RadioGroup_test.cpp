@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QLineEdit>
+#include <QPointer>
 #include <QRadioButton>
 #include <QTest>
 
@@ -12,6 +13,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -27,10 +29,13 @@ public:
     bool allow = true;
     int asked = 0;
     int clicks = 0;
+    std::function<void()> onCheck;
 
 protected:
     bool CanModify() override {
         ++asked;
+        if (onCheck)
+            onCheck();
         return allow;
     }
     void Click() override {
@@ -259,6 +264,102 @@ TEST_F(RadioGroupTest, AButtonsMnemonicFocusesAndSelectsItAtOnce) {
         EXPECT_EQ(group->asked, 1);
         EXPECT_EQ(group->ItemIndex(), allow ? 2 : 0);
         EXPECT_EQ(group->clicks, allow ? 1 : 0);
+    }
+}
+
+// Every event the group fires while one of its buttons handles a user's key, click or focus
+// change, with a handler that builds the buttons anew.
+TEST_F(RadioGroupTest, AHandlerMaySetTheItemsDuringAnyEventOfAButton) {
+    const QStringList items{QStringLiteral("&Tak"), QStringLiteral("&Brak"),
+                            QStringLiteral("&Nie")};
+    group->SetCaption(QStringLiteral("&Stan"));
+    std::vector<QPointer<QRadioButton>> old;
+    const auto rebuild = [&] {
+        if (!old.empty())
+            return;
+        for (int i = 0; i < group->ButtonCount(); ++i)
+            old.emplace_back(group->Buttons(i));
+        group->SetItems(items);
+    };
+    using Hook = std::function<void(TestGroup*, const std::function<void()>&)>;
+    const Hook enter = [](TestGroup* g, const std::function<void()>& f) {
+        g->OnEnter = [f](QObject*) { f(); };
+    };
+    const Hook exit = [](TestGroup* g, const std::function<void()>& f) {
+        g->OnExit = [f](QObject*) { f(); };
+    };
+    const Hook keyDown = [](TestGroup* g, const std::function<void()>& f) {
+        g->OnKeyDown = [f](QObject*, Word&, TShiftState) { f(); };
+    };
+    const Hook keyPress = [](TestGroup* g, const std::function<void()>& f) {
+        g->OnKeyPress = [f](QObject*, QChar&) { f(); };
+    };
+    const Hook click = [](TestGroup* g, const std::function<void()>& f) {
+        g->OnClick = [f](QObject*) { f(); };
+    };
+    const Hook check = [](TestGroup* g, const std::function<void()>& f) { g->onCheck = f; };
+    const auto key = [](Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+        return [k, m] { Press(k, m); };
+    };
+    const auto clickOn = [this](int i) {
+        return [this, i] { QTest::mouseClick(group->Buttons(i), Qt::LeftButton); };
+    };
+    struct Path {
+        const char* name;
+        Hook hook;
+        bool fromInside; // the focus starts on the first button, else in the edit before
+        std::function<void()> act;
+        bool focusInside;
+    };
+    const Path paths[] = {
+        {"enter by Tab", enter, false, key(Qt::Key_Tab), true},
+        {"enter by the caption's mnemonic", enter, false, key(Qt::Key_S, Qt::AltModifier), true},
+        {"enter by a button's mnemonic", enter, false, key(Qt::Key_N, Qt::AltModifier), true},
+        {"enter by a click", enter, false, clickOn(2), true},
+        {"exit by Tab", exit, true, key(Qt::Key_Tab), false},
+        {"exit by a click", exit, true, [this] { QTest::mouseClick(after, Qt::LeftButton); },
+         false},
+        {"key down of Space", keyDown, true, key(Qt::Key_Space), true},
+        {"key down of an arrow", keyDown, true, key(Qt::Key_Down), true},
+        {"key press of Space", keyPress, true, key(Qt::Key_Space), true},
+        {"key press of Backspace", keyPress, true, key(Qt::Key_Backspace), true},
+        {"check of a click", check, true, clickOn(1), true},
+        {"check of Space", check, true, key(Qt::Key_Space), true},
+        {"check of an arrow", check, true, key(Qt::Key_Down), true},
+        {"click by the mouse", click, true, clickOn(1), true},
+        {"click by an arrow", click, true, key(Qt::Key_Down), true},
+        {"click by a mnemonic", click, true, key(Qt::Key_N, Qt::AltModifier), true},
+    };
+    for (const Path& path : paths) {
+        SCOPED_TRACE(path.name);
+        group->SetItems(items);
+        group->SetItemIndex(-1);
+        (path.fromInside ? static_cast<QWidget*>(group->Buttons(0)) : before)->setFocus();
+        old.clear();
+        path.hook(group, rebuild);
+        path.act();
+        group->OnEnter = group->OnExit = group->OnClick = nullptr;
+        group->OnKeyDown = nullptr;
+        group->OnKeyPress = nullptr;
+        group->onCheck = nullptr;
+        ASSERT_EQ(old.size(), 3u) << "the handler did not run";
+
+        // The new buttons are the group's; the old ones are hidden and go with the events.
+        ASSERT_EQ(group->ButtonCount(), 3);
+        for (const QPointer<QRadioButton>& button : old)
+            EXPECT_TRUE(button.isNull() || !button->isVisible());
+        QWidget* focused = QApplication::focusWidget();
+        EXPECT_EQ(focused != nullptr && group->isAncestorOf(focused), path.focusInside);
+        EXPECT_TRUE(focused != nullptr && focused->isVisible());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        for (const QPointer<QRadioButton>& button : old)
+            EXPECT_TRUE(button.isNull());
+        EXPECT_EQ(group->findChildren<QRadioButton*>().size(), 3);
+
+        // And they work.
+        QTest::mouseClick(group->Buttons(1), Qt::LeftButton);
+        EXPECT_EQ(group->ItemIndex(), 1);
+        EXPECT_TRUE(group->Buttons(1)->hasFocus());
     }
 }
 
