@@ -242,7 +242,7 @@ void TCustomControl::paintEvent(QPaintEvent*) {
 
 void TCustomControl::PaintBorder(QPainter& painter) const {
     const QPalette& colours = palette();
-    QRect edge = rect().adjusted(0, 0, -1, -1);
+    QRect edge = rect();
     const auto frame = [&](const QColor& topLeft, const QColor& bottomRight) {
         painter.setPen(topLeft);
         painter.drawLine(edge.topLeft(), edge.topRight());

@@ -108,6 +108,15 @@ TEST_F(CustomControlTest, TheBorderOfTheCreationParametersSurroundsTheClientArea
         if (c.border > 0) {
             EXPECT_NE(image.pixelColor(c.border - 1, 20), QColor(Qt::red));
             EXPECT_NE(image.pixelColor(103 - c.border + 1, 20), QColor(Qt::red));
+            // The outermost line runs along all four edges, the last column and row included.
+            const QPalette& colours = probe->palette();
+            const bool single = c.style & WS_BORDER;
+            const QRgb topLeft = single ? qRgb(0, 0, 0) : colours.color(QPalette::Dark).rgb();
+            const QRgb bottomRight = single ? qRgb(0, 0, 0) : colours.color(QPalette::Light).rgb();
+            EXPECT_EQ(image.pixel(0, 20), topLeft);
+            EXPECT_EQ(image.pixel(50, 0), topLeft);
+            EXPECT_EQ(image.pixel(103, 20), bottomRight);
+            EXPECT_EQ(image.pixel(50, 43), bottomRight);
         }
     }
 }
