@@ -258,7 +258,12 @@ void TKDBLookupControl::SearchByTypedChar(QChar Key) {
 
 void TKDBLookupControl::ChooseKeyValue(const Variant& Value) {
     bool Wykonaj = true;
-    if (FMasterField == nullptr) {
+    // A handler may close the dataset, disable its data source or rebind the control: a choice
+    // made for a field goes on only while the control is bound to it. The field it let go of
+    // may be gone.
+    TField* const master = FMasterField;
+    const auto stillBound = [&] { return FMasterField == master; };
+    if (master == nullptr) {
         const Variant Old = FKeyValue;
         const Variant New = Value;
         if (!VarEquals(Old, New) && OnKBeforeChange)
@@ -268,17 +273,19 @@ void TKDBLookupControl::ChooseKeyValue(const Variant& Value) {
             if (!VarEquals(Old, FKeyValue) && OnKAfterChange)
                 OnKAfterChange(this, Old, FKeyValue);
         }
-    } else if (FDataSourceLink->Edit()) {
-        const Variant Old = FMasterField->Value();
+    } else if (FDataSourceLink->Edit() && stillBound()) {
+        const Variant Old = master->Value();
         const Variant New = Value;
         if (!VarEquals(Old, New) && OnKBeforeChange)
             OnKBeforeChange(this, Old, New, Wykonaj);
-        if (Wykonaj) {
+        if (Wykonaj && stillBound()) {
             // The dataset tells the data link, which brings the key value to the field's.
-            FMasterField->SetValue(Value);
-            const Variant Current = FMasterField->Value();
-            if (!VarEquals(Old, Current) && OnKAfterChange)
-                OnKAfterChange(this, Old, FMasterField->Value());
+            master->SetValue(Value);
+            if (stillBound()) {
+                const Variant Current = master->Value();
+                if (!VarEquals(Old, Current) && OnKAfterChange)
+                    OnKAfterChange(this, Old, master->Value());
+            }
         }
     }
     Repaint();
