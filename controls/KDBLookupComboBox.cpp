@@ -298,15 +298,20 @@ void TKDBLookupControl::ResolveBoundField() {
     FMasterField = nullptr;
     try {
         if (FDataSourceLink->Active() && !FDataFieldName.isEmpty()) {
-            // The list of lookup mode is the bound field's own and goes with it: it is checked
-            // as it is resolved, and a field that failed there must not block the next one.
-            if (!FLookupMode)
-                RejectCircularLink();
+            RejectCircularLink();
             const TDataSet* dataSet = FDataSourceLink->DataSet();
-            FBoundField = GetFieldProperty(dataSet, this, FDataFieldName);
-            FMasterField = FBoundField->FieldKind() == fkLookup
-                               ? GetFieldProperty(dataSet, this, FBoundField->KeyFields())
-                               : FBoundField;
+            TField* const field = GetFieldProperty(dataSet, this, FDataFieldName);
+            // A lookup field whose list is linked to the data source is refused before lookup
+            // mode takes that list: taken, it would be refused above whatever DataField came
+            // next.
+            const TDataSet* lookupList =
+                field->FieldKind() == fkLookup ? field->LookupDataSet() : nullptr;
+            if (lookupList != nullptr && lookupList->IsLinkedTo(DataSource()))
+                DatabaseError(SCircularDataLink);
+            FBoundField = field;
+            FMasterField = field->FieldKind() == fkLookup
+                               ? GetFieldProperty(dataSet, this, field->KeyFields())
+                               : field;
         }
     } catch (...) {
         // Lookup mode stands on its bound field: without one it is left, so that nothing reads

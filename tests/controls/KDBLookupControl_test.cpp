@@ -699,6 +699,26 @@ TEST_F(LookupControlTest, AListDatasetLinkedToTheDataSourceIsRefused) {
         EXPECT_EQ(lookup.MasterField(), nullptr);
     }
     {
+        SCOPED_TRACE("the bound dataset made a detail of the lookup field's list afterwards");
+        TTestLookup lookup;
+        lookup.SetDataSource(&zamowieniaSource);
+        lookup.SetDataFieldName("KLIENT_NAZWA");
+        ASSERT_TRUE(lookup.ListActive());
+        klienci.Locate("ID", 2);
+        zamowienia.SetMasterFields("ID");
+        zamowienia.SetDetailFields("KLIENT");
+        zamowienia.SetMasterSource(&klienciSource);
+        // A change of the fields' layout resolves the bound field again.
+        EXPECT_EQ(DatabaseErrorOf([&] { zamowienia.FieldByName("NR")->SetDisplayWidth(5); }),
+                  "Circular datalinks are not allowed");
+        EXPECT_FALSE(lookup.LookupMode());
+        EXPECT_EQ(lookup.MasterField(), nullptr);
+        lookup.ChooseKeyValue(3);
+        EXPECT_EQ(zamowienia.State(), dsBrowse);
+        EXPECT_EQ(Klient(), 2);
+        zamowienia.SetMasterSource(nullptr);
+    }
+    {
         SCOPED_TRACE("a lookup field on its own dataset, then a sound one");
         zamowienia.Close();
         AddLookup("POPRZEDNIE", "NR", &zamowienia);
