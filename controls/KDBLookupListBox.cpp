@@ -156,16 +156,24 @@ void TKDBLookupListBox::ResolveListFields() {
 }
 
 int TKDBLookupListBox::KeyRow() {
-    if (VarIsNull(FKeyValue))
-        return -1;
-    for (int row = 0; row < FVisibleRecords; ++row) {
-        FListSourceLink->SetActiveRecord(row);
-        const Variant value = FListKeyField->Value();
-        FListSourceLink->SetActiveRecord(FActiveRow);
-        if (VariantsEqual(value, FKeyValue))
+    return VarIsNull(FKeyValue) ? -1 : RowOfKey(FKeyValue);
+}
+
+int TKDBLookupListBox::RowOfKey(const Variant& Key) {
+    for (int row = 0; row < FVisibleRecords; ++row)
+        if (VariantsEqual(RowKey(row), Key))
             return row;
-    }
     return -1;
+}
+
+Variant TKDBLookupListBox::RowKey(int Row) {
+    // The record the fields showed, not FActiveRow: while the list's controls are disabled the
+    // cursor moves unseen.
+    const int active = FListSourceLink->ActiveRecord();
+    FListSourceLink->SetActiveRecord(Row);
+    const Variant value = FListKeyField->Value();
+    FListSourceLink->SetActiveRecord(active);
+    return value;
 }
 
 // Choosing
@@ -406,6 +414,9 @@ void TKDBLookupListBox::Paint(QPainter& Canvas) {
         ColorToQColor(Color(), colours).rgb() == ColorToQColor(clBtnFace, colours).rgb()
             ? ColorToQColor(clBtnShadow, colours)
             : ColorToQColor(clBtnFace, colours);
+    // The rows are read by moving the record the fields show; they go back to the one they
+    // showed, which FActiveRow misses while the list's controls are disabled.
+    const int active = FListSourceLink->ActiveRecord();
     for (int i = 0; i < FRowCount; ++i) {
         QColor text = ColorToQColor(isEnabled() ? clWindowText : clGrayText, colours);
         QColor background = ColorToQColor(Color(), colours);
@@ -452,7 +463,7 @@ void TKDBLookupListBox::Paint(QPainter& Canvas) {
             DrawFocusRect(Canvas, row);
     }
     if (FVisibleRecords != 0)
-        FListSourceLink->SetActiveRecord(FActiveRow);
+        FListSourceLink->SetActiveRecord(active);
 }
 
 // --- TKPopupDataList -------------------------------------------------------------------------

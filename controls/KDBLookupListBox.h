@@ -73,6 +73,10 @@ private:
     // Setting the bounds: the rows that the height holds, the record window to match, and the
     // height snapped to them.
     void ApplyHeight(int Height);
+    // The first row holding the key; -1 when none does.
+    int RowOfKey(const Variant& Key);
+    // The list key field's value on a row; the fields go back to the record they showed.
+    Variant RowKey(int Row);
     void ChooseCurrentRecord();
     void ChooseRowAt(int X, int Y);
     void AutoScrollStep();

@@ -193,6 +193,19 @@ TEST_F(ListBoxTest, PaintingAndKeyRowLeaveTheListOnTheCursorsRecord) {
     EXPECT_EQ(list.FieldByName(QStringLiteral("NAZWA"))->Value().toString(), "Towar 009");
 }
 
+TEST_F(ListBoxTest, WhileTheListsControlsAreDisabledPaintingAndKeyRowLeaveItsFieldsAlone) {
+    Fill(20);
+    Bind(); // the rows hold 1 to 7, the cursor on the key 5
+    list.DisableControls();
+    list.First();
+    box->grab();
+    EXPECT_EQ(Cursor(), 1);
+    list.Next();
+    box->KeyRow();
+    EXPECT_EQ(Cursor(), 2);
+    list.EnableControls();
+}
+
 TEST_F(ListBoxTest, TheScrollBarShowsOnlyWhileTheRowsAreFullAndPagesWithoutChoosing) {
     Fill(6);
     Bind();
