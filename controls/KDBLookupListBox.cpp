@@ -176,6 +176,16 @@ Variant TKDBLookupListBox::RowKey(int Row) {
     return value;
 }
 
+bool TKDBLookupListBox::LeaveListEditMode() {
+    TDataSet* list = FListSourceLink->DataSet();
+    if (list->State() != dsBrowse) {
+        list->CheckBrowseMode();
+        // Posting runs the other controls' handlers, which may take the list away.
+        return IsValueEditable();
+    }
+    return true;
+}
+
 // Choosing
 
 void TKDBLookupListBox::ChooseCurrentRecord() {
@@ -195,7 +205,23 @@ void TKDBLookupListBox::ChooseCurrentRecord() {
 
 void TKDBLookupListBox::ChooseRowAt(int, int Y) {
     Y = std::clamp(Y, 0, std::max(0, ClientHeight() - 1));
-    const int row = Y / LineHeight();
+    int row = Y / LineHeight();
+    if (FListSourceLink->DataSet()->State() != dsBrowse) {
+        // Leaving edit mode may drop the record being inserted from the rows and shift the
+        // others: the record under the point is found again by its key.
+        const bool inserting = FListSourceLink->DataSet()->State() == dsInsert;
+        const bool onRecord = row < FVisibleRecords && !(inserting && row == FActiveRow);
+        const Variant key = onRecord ? RowKey(row) : Null();
+        if (!LeaveListEditMode()) {
+            EndDragSelect();
+            return;
+        }
+        if (const int found = onRecord ? RowOfKey(key) : -1; found >= 0 && found != row) {
+            row = found;
+            // The pointer now stands on another record: the rest of the drag would choose it.
+            EndDragSelect();
+        }
+    }
     FListSourceLink->DataSet()->MoveBy(row - FActiveRow);
     ChooseCurrentRecord();
 }
@@ -212,6 +238,9 @@ void TKDBLookupListBox::KeyDown(Word& Key, TShiftState Shift) {
     if (move.Empty())
         return;
     FSearchText.clear();
+    // The key's row is counted as the rows stand once a record being inserted has left them.
+    if (!LeaveListEditMode())
+        return;
     TDataSet* list = FListSourceLink->DataSet();
     switch (move.Kind) {
     case TListMove::First:

@@ -77,7 +77,12 @@ private:
     int RowOfKey(const Variant& Key);
     // The list key field's value on a row; the fields go back to the record they showed.
     Variant RowKey(int Row);
+    // Posts or cancels a record the list dataset is editing, as a move would; false when the
+    // value can no longer be chosen afterwards.
+    bool LeaveListEditMode();
     void ChooseCurrentRecord();
+    // The record under the point, as the user saw the rows; leaving the list's edit mode may
+    // shift them, and a drag then ends.
     void ChooseRowAt(int X, int Y);
     void AutoScrollStep();
     void StopScrollTimer();
