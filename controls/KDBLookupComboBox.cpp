@@ -258,7 +258,12 @@ void TKDBLookupControl::SearchByTypedChar(QChar Key) {
 
 void TKDBLookupControl::ChooseKeyValue(const Variant& Value) {
     bool Wykonaj = true;
-    if (FMasterField == nullptr) {
+    // A handler may close the dataset, disable its data source or rebind the control: a choice
+    // made for a field goes on only while the control is bound to it. The field it let go of
+    // may be gone.
+    TField* const master = FMasterField;
+    const auto stillBound = [&] { return FMasterField == master; };
+    if (master == nullptr) {
         const Variant Old = FKeyValue;
         const Variant New = Value;
         if (!VarEquals(Old, New) && OnKBeforeChange)
@@ -268,17 +273,19 @@ void TKDBLookupControl::ChooseKeyValue(const Variant& Value) {
             if (!VarEquals(Old, FKeyValue) && OnKAfterChange)
                 OnKAfterChange(this, Old, FKeyValue);
         }
-    } else if (FDataSourceLink->Edit()) {
-        const Variant Old = FMasterField->Value();
+    } else if (FDataSourceLink->Edit() && stillBound()) {
+        const Variant Old = master->Value();
         const Variant New = Value;
         if (!VarEquals(Old, New) && OnKBeforeChange)
             OnKBeforeChange(this, Old, New, Wykonaj);
-        if (Wykonaj) {
+        if (Wykonaj && stillBound()) {
             // The dataset tells the data link, which brings the key value to the field's.
-            FMasterField->SetValue(Value);
-            const Variant Current = FMasterField->Value();
-            if (!VarEquals(Old, Current) && OnKAfterChange)
-                OnKAfterChange(this, Old, FMasterField->Value());
+            master->SetValue(Value);
+            if (stillBound()) {
+                const Variant Current = master->Value();
+                if (!VarEquals(Old, Current) && OnKAfterChange)
+                    OnKAfterChange(this, Old, master->Value());
+            }
         }
     }
     Repaint();
@@ -291,15 +298,20 @@ void TKDBLookupControl::ResolveBoundField() {
     FMasterField = nullptr;
     try {
         if (FDataSourceLink->Active() && !FDataFieldName.isEmpty()) {
-            // The list of lookup mode is the bound field's own and goes with it: it is checked
-            // as it is resolved, and a field that failed there must not block the next one.
-            if (!FLookupMode)
-                RejectCircularLink();
+            RejectCircularLink();
             const TDataSet* dataSet = FDataSourceLink->DataSet();
-            FBoundField = GetFieldProperty(dataSet, this, FDataFieldName);
-            FMasterField = FBoundField->FieldKind() == fkLookup
-                               ? GetFieldProperty(dataSet, this, FBoundField->KeyFields())
-                               : FBoundField;
+            TField* const field = GetFieldProperty(dataSet, this, FDataFieldName);
+            // A lookup field whose list is linked to the data source is refused before lookup
+            // mode takes that list: taken, it would be refused above whatever DataField came
+            // next.
+            const TDataSet* lookupList =
+                field->FieldKind() == fkLookup ? field->LookupDataSet() : nullptr;
+            if (lookupList != nullptr && lookupList->IsLinkedTo(DataSource()))
+                DatabaseError(SCircularDataLink);
+            FBoundField = field;
+            FMasterField = field->FieldKind() == fkLookup
+                               ? GetFieldProperty(dataSet, this, field->KeyFields())
+                               : field;
         }
     } catch (...) {
         // Lookup mode stands on its bound field: without one it is left, so that nothing reads

@@ -156,16 +156,34 @@ void TKDBLookupListBox::ResolveListFields() {
 }
 
 int TKDBLookupListBox::KeyRow() {
-    if (VarIsNull(FKeyValue))
-        return -1;
-    for (int row = 0; row < FVisibleRecords; ++row) {
-        FListSourceLink->SetActiveRecord(row);
-        const Variant value = FListKeyField->Value();
-        FListSourceLink->SetActiveRecord(FActiveRow);
-        if (VariantsEqual(value, FKeyValue))
+    return VarIsNull(FKeyValue) ? -1 : RowOfKey(FKeyValue);
+}
+
+int TKDBLookupListBox::RowOfKey(const Variant& Key) {
+    for (int row = 0; row < FVisibleRecords; ++row)
+        if (VariantsEqual(RowKey(row), Key))
             return row;
-    }
     return -1;
+}
+
+Variant TKDBLookupListBox::RowKey(int Row) {
+    // The record the fields showed, not FActiveRow: while the list's controls are disabled the
+    // cursor moves unseen.
+    const int active = FListSourceLink->ActiveRecord();
+    FListSourceLink->SetActiveRecord(Row);
+    const Variant value = FListKeyField->Value();
+    FListSourceLink->SetActiveRecord(active);
+    return value;
+}
+
+bool TKDBLookupListBox::LeaveListEditMode() {
+    TDataSet* list = FListSourceLink->DataSet();
+    if (list->State() != dsBrowse) {
+        list->CheckBrowseMode();
+        // Posting runs the other controls' handlers, which may take the list away.
+        return IsValueEditable();
+    }
+    return true;
 }
 
 // Choosing
@@ -187,7 +205,23 @@ void TKDBLookupListBox::ChooseCurrentRecord() {
 
 void TKDBLookupListBox::ChooseRowAt(int, int Y) {
     Y = std::clamp(Y, 0, std::max(0, ClientHeight() - 1));
-    const int row = Y / LineHeight();
+    int row = Y / LineHeight();
+    if (FListSourceLink->DataSet()->State() != dsBrowse) {
+        // Leaving edit mode may drop the record being inserted from the rows and shift the
+        // others: the record under the point is found again by its key.
+        const bool inserting = FListSourceLink->DataSet()->State() == dsInsert;
+        const bool onRecord = row < FVisibleRecords && !(inserting && row == FActiveRow);
+        const Variant key = onRecord ? RowKey(row) : Null();
+        if (!LeaveListEditMode()) {
+            EndDragSelect();
+            return;
+        }
+        if (const int found = onRecord ? RowOfKey(key) : -1; found >= 0 && found != row) {
+            row = found;
+            // The pointer now stands on another record: the rest of the drag would choose it.
+            EndDragSelect();
+        }
+    }
     FListSourceLink->DataSet()->MoveBy(row - FActiveRow);
     ChooseCurrentRecord();
 }
@@ -204,6 +238,9 @@ void TKDBLookupListBox::KeyDown(Word& Key, TShiftState Shift) {
     if (move.Empty())
         return;
     FSearchText.clear();
+    // The key's row is counted as the rows stand once a record being inserted has left them.
+    if (!LeaveListEditMode())
+        return;
     TDataSet* list = FListSourceLink->DataSet();
     switch (move.Kind) {
     case TListMove::First:
@@ -406,6 +443,9 @@ void TKDBLookupListBox::Paint(QPainter& Canvas) {
         ColorToQColor(Color(), colours).rgb() == ColorToQColor(clBtnFace, colours).rgb()
             ? ColorToQColor(clBtnShadow, colours)
             : ColorToQColor(clBtnFace, colours);
+    // The rows are read by moving the record the fields show; they go back to the one they
+    // showed, which FActiveRow misses while the list's controls are disabled.
+    const int active = FListSourceLink->ActiveRecord();
     for (int i = 0; i < FRowCount; ++i) {
         QColor text = ColorToQColor(isEnabled() ? clWindowText : clGrayText, colours);
         QColor background = ColorToQColor(Color(), colours);
@@ -452,7 +492,7 @@ void TKDBLookupListBox::Paint(QPainter& Canvas) {
             DrawFocusRect(Canvas, row);
     }
     if (FVisibleRecords != 0)
-        FListSourceLink->SetActiveRecord(FActiveRow);
+        FListSourceLink->SetActiveRecord(active);
 }
 
 // --- TKPopupDataList -------------------------------------------------------------------------

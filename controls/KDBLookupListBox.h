@@ -73,7 +73,16 @@ private:
     // Setting the bounds: the rows that the height holds, the record window to match, and the
     // height snapped to them.
     void ApplyHeight(int Height);
+    // The first row holding the key; -1 when none does.
+    int RowOfKey(const Variant& Key);
+    // The list key field's value on a row; the fields go back to the record they showed.
+    Variant RowKey(int Row);
+    // Posts or cancels a record the list dataset is editing, as a move would; false when the
+    // value can no longer be chosen afterwards.
+    bool LeaveListEditMode();
     void ChooseCurrentRecord();
+    // The record under the point, as the user saw the rows; leaving the list's edit mode may
+    // shift them, and a drag then ends.
     void ChooseRowAt(int X, int Y);
     void AutoScrollStep();
     void StopScrollTimer();

@@ -467,6 +467,42 @@ TEST_F(LookupControlTest, ChoosingAKeyFiresTheChangeEventsWritesTheFieldRepaints
     }
 }
 
+TEST_F(LookupControlTest, ABeforeChangeHandlerThatUnbindsTheControlLeavesTheChoiceUnwritten) {
+    struct Case {
+        const char* name;
+        std::function<void(TTestLookup&)> unbind;
+    } const cases[] = {
+        {"closes the dataset", [&](TTestLookup&) { zamowienia.Close(); }},
+        {"disables the data source", [&](TTestLookup&) { zamowieniaSource.SetEnabled(false); }},
+        {"takes the data source away", [](TTestLookup& c) { c.SetDataSource(nullptr); }},
+        {"binds the control to another field",
+         [](TTestLookup& c) { c.SetDataFieldName("DOSTAWCA"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto lookup = std::make_unique<TTestLookup>(&form);
+        SetBounds(lookup.get(), 10, 50, 150, 24);
+        lookup->show();
+        ListCustomers(*lookup);
+        lookup->SetDataSource(&zamowieniaSource);
+        lookup->SetDataFieldName("KLIENT");
+        LogChanges(*lookup);
+        lookup->OnKBeforeChange = [&](QObject*, const Variant& Old, const Variant& New, bool&) {
+            lookup->log << QStringLiteral("before %1>%2").arg(Text(Old), Text(New));
+            c.unbind(*lookup);
+        };
+        lookup->log.clear();
+        EXPECT_EQ(DatabaseErrorOf([&] { lookup->ChooseKeyValue(4); }), "no error");
+        EXPECT_EQ(lookup->log, (QStringList{"before 2>4", "paint", "click"}));
+        zamowieniaSource.SetEnabled(true);
+        zamowienia.Open();
+        EXPECT_EQ(Klient(), 2);
+        EXPECT_EQ(zamowienia.FieldByName("DOSTAWCA")->Value(), 10);
+        zamowienia.Cancel();
+        zamowienia.First();
+    }
+}
+
 TEST_F(LookupControlTest, ADatasetThatCannotBeEditedTakesNothingButTheClickFires) {
     ListCustomers(*control);
     control->SetDataSource(&zamowieniaSource);
@@ -661,6 +697,26 @@ TEST_F(LookupControlTest, AListDatasetLinkedToTheDataSourceIsRefused) {
                   "Circular datalinks are not allowed");
         EXPECT_EQ(lookup.BoundField(), nullptr);
         EXPECT_EQ(lookup.MasterField(), nullptr);
+    }
+    {
+        SCOPED_TRACE("the bound dataset made a detail of the lookup field's list afterwards");
+        TTestLookup lookup;
+        lookup.SetDataSource(&zamowieniaSource);
+        lookup.SetDataFieldName("KLIENT_NAZWA");
+        ASSERT_TRUE(lookup.ListActive());
+        klienci.Locate("ID", 2);
+        zamowienia.SetMasterFields("ID");
+        zamowienia.SetDetailFields("KLIENT");
+        zamowienia.SetMasterSource(&klienciSource);
+        // A change of the fields' layout resolves the bound field again.
+        EXPECT_EQ(DatabaseErrorOf([&] { zamowienia.FieldByName("NR")->SetDisplayWidth(5); }),
+                  "Circular datalinks are not allowed");
+        EXPECT_FALSE(lookup.LookupMode());
+        EXPECT_EQ(lookup.MasterField(), nullptr);
+        lookup.ChooseKeyValue(3);
+        EXPECT_EQ(zamowienia.State(), dsBrowse);
+        EXPECT_EQ(Klient(), 2);
+        zamowienia.SetMasterSource(nullptr);
     }
     {
         SCOPED_TRACE("a lookup field on its own dataset, then a sound one");

@@ -193,6 +193,61 @@ TEST_F(ListBoxTest, PaintingAndKeyRowLeaveTheListOnTheCursorsRecord) {
     EXPECT_EQ(list.FieldByName(QStringLiteral("NAZWA"))->Value().toString(), "Towar 009");
 }
 
+TEST_F(ListBoxTest, WhileTheListsControlsAreDisabledPaintingAndKeyRowLeaveItsFieldsAlone) {
+    Fill(20);
+    Bind(); // the rows hold 1 to 7, the cursor on the key 5
+    list.DisableControls();
+    list.First();
+    box->grab();
+    EXPECT_EQ(Cursor(), 1);
+    list.Next();
+    box->KeyRow();
+    EXPECT_EQ(Cursor(), 2);
+    list.EnableControls();
+}
+
+TEST_F(ListBoxTest, AnEmptyRecordPendingInTheListLeavesBeforeTheRowsAreCounted) {
+    Fill(10);
+    Bind();
+    Focus();
+    struct Case {
+        const char* name;
+        bool append; // else inserted before the key 5
+        Qt::Key key; // or a click on a row
+        int row;
+        int chosen;
+    } const cases[] = {
+        // The rows hold 1 to 4, the new record, then 5 and 6.
+        {"Down", false, Qt::Key_Down, 0, 6},
+        {"Up", false, Qt::Key_Up, 0, 4},
+        {"a click on the row of 6", false, Qt::Key_unknown, 6, 6},
+        {"a click on the row of 3", false, Qt::Key_unknown, 2, 3},
+        // The rows hold 5 to 10 and the new record.
+        {"appended, Down", true, Qt::Key_Down, 0, 6},
+        {"appended, a click on the row of 8", true, Qt::Key_unknown, 3, 8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        bound.Cancel();
+        list.First();
+        list.Locate(QStringLiteral("ID"), 5);
+        if (c.append)
+            list.Append();
+        else
+            list.Insert();
+        if (c.key != Qt::Key_unknown)
+            Press(c.key);
+        else
+            QTest::mouseClick(box, Qt::LeftButton, {},
+                              box->contentsRect().topLeft() +
+                                  QPoint(5, c.row * RowHeight() + RowHeight() / 2));
+        EXPECT_EQ(Kod(), c.chosen);
+        EXPECT_EQ(Cursor(), c.chosen);
+        EXPECT_EQ(list.State(), dsBrowse);
+        EXPECT_EQ(list.RecordCount(), 10);
+    }
+}
+
 TEST_F(ListBoxTest, TheScrollBarShowsOnlyWhileTheRowsAreFullAndPagesWithoutChoosing) {
     Fill(6);
     Bind();
