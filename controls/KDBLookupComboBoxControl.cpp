@@ -5,6 +5,7 @@
 #include "platform/data/DataSet.h"
 #include "platform/data/Field.h"
 #include "platform/gui/Application.h"
+#include "platform/gui/CancelMode.h"
 #include "platform/gui/Forms.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -91,7 +92,9 @@ void TKDBLookupComboBox::DropDown() {
 void TKDBLookupComboBox::CloseUp(bool Accept) {
     if (!FListShown)
         return;
-    CancelMouseCapture();
+    // Ends the box's tracking or the list's drag.
+    if (QWidget* holder = QWidget::mouseGrabber())
+        SendCancelMode(holder);
     if (!FLosingFocus)
         SetFocus();
     const Variant ListValue = FPopupList->KeyValue();
@@ -105,14 +108,6 @@ void TKDBLookupComboBox::CloseUp(bool Accept) {
         ChooseKeyValue(ListValue);
     if (OnCloseUp)
         OnCloseUp(this);
-}
-
-void TKDBLookupComboBox::CancelMouseCapture() {
-    QWidget* grabber = QWidget::mouseGrabber();
-    if (grabber == this)
-        StopTracking();
-    else if (grabber != nullptr)
-        grabber->releaseMouse();
 }
 
 void TKDBLookupComboBox::ListMouseUp(TMouseButton Button, int X, int Y) {
@@ -318,6 +313,11 @@ void TKDBLookupComboBox::MouseMove(TShiftState Shift, int X, int Y) {
         }
     }
     TKDBLookupControl::MouseMove(Shift, X, Y);
+}
+
+void TKDBLookupComboBox::WMCancelMode() {
+    StopTracking();
+    TKDBLookupControl::WMCancelMode();
 }
 
 void TKDBLookupComboBox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {

@@ -69,6 +69,8 @@ protected:
     void MouseMove(TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void WMKillFocus() override;
+    // The tracking of a press on the box ends.
+    void WMCancelMode() override;
     void CMCtl3DChanged() override;
     void CMFontChanged() override;
     void CMBiDiModeChanged() override;
@@ -95,8 +97,6 @@ private:
     void StopTracking();
     // The list's mouse release: a left release over the list chooses, elsewhere cancels.
     void ListMouseUp(TMouseButton Button, int X, int Y);
-    // Ends whatever holds the mouse: the box's tracking or the list's drag.
-    void CancelMouseCapture();
 
     TKPopupDataList* FPopupList;
     int FDropButtonWidth;

@@ -4,13 +4,17 @@
 
 #include "controls/KDBLookupListBox.h"
 #include "platform/data/DataLink.h"
+#include "platform/gui/Application.h"
 #include "platform/gui/Forms.h"
+#include "platform/rtl/Exceptions.h"
 #include "platform/rtl/SysUtils.h"
 #include "tests/controls/LookupTestData.h"
+#include "tests/support/ModalAnswerer.h"
 
 #include <QApplication>
 #include <QEnterEvent>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -577,6 +581,57 @@ TEST_F(ComboBoxTest, TheButtonIsPressedOnlyWhileTheHeldPointerIsOverIt) {
     EXPECT_NE(pressed.copy(buttonArea), away.copy(buttonArea));
     // Without the focus highlight while the list is shown.
     EXPECT_NE(idle.copy(2, 2, 40, combo->height() - 4), away.copy(2, 2, 40, combo->height() - 4));
+}
+
+TEST_F(ComboBoxTest, AModalBoxOpenedByADropDownFromAPressTakesTheMouse) {
+    Fill(10);
+    Bind();
+    // The button as a held press draws it.
+    const QPoint button(combo->width() - 8, combo->height() / 2);
+    const QRect buttonArea(combo->width() - 15, 3, 12, combo->height() - 6);
+    Focus();
+    QTest::mousePress(combo, Qt::LeftButton, {}, button);
+    const QImage pressed = combo->grab(buttonArea).toImage();
+    QTest::mouseRelease(combo, Qt::LeftButton, {}, button);
+    Press(Qt::Key_Escape);
+    struct Case {
+        const char* name;
+        bool fails; // else OnDropDown shows a box of its own
+    };
+    for (const Case& c : {Case{"a box of OnDropDown", false},
+                          Case{"the error display of a failing OnDropDown", true}}) {
+        combo->OnDropDown = [&c](QObject*) {
+            if (c.fails)
+                throw Exception(QStringLiteral("Brak cennika"));
+            Application->MessageBox(QStringLiteral("Cennik z wczoraj."), QStringLiteral("Uwaga"),
+                                    MB_OK);
+        };
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form)) << c.name;
+        Focus();
+        QWidget* holder = combo;
+        bool answeredByMouse = false;
+        ModalAnswerer answers;
+        answers.Then([&](QWidget* modal) {
+            holder = QWidget::mouseGrabber();
+            // The user's first click on OK closes the box.
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            ASSERT_NE(box, nullptr);
+            QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+            answeredByMouse = !box->isVisible();
+            if (!answeredByMouse)
+                box->reject();
+        });
+        QTest::mousePress(combo, Qt::LeftButton, {}, button);
+        ASSERT_EQ(answers.SeenWindows().size(), 1u) << c.name;
+        EXPECT_EQ(holder, nullptr) << c.name;
+        EXPECT_TRUE(answeredByMouse) << c.name;
+        EXPECT_EQ(QWidget::mouseGrabber(), nullptr) << c.name;
+        EXPECT_EQ(combo->ListVisible(), !c.fails) << c.name;
+        // The tracking of the press ended with it: the button is not drawn pressed.
+        EXPECT_NE(combo->grab(buttonArea).toImage(), pressed) << c.name;
+        combo->CloseUp(false);
+    }
 }
 
 TEST_F(ComboBoxTest, WindowDeactivationClosesTheList) {
