@@ -423,6 +423,9 @@ void TKDBLookupComboBox::Paint(QPainter& Canvas) {
             button.state |= QStyle::State_MouseOver | QStyle::State_Raised;
         else
             button.state |= QStyle::State_Raised;
+    } else {
+        // The style draws the arrow in the palette's colours whatever the state.
+        button.palette.setCurrentColorGroup(QPalette::Disabled);
     }
     style()->drawPrimitive(QStyle::PE_PanelButtonCommand, &button, &Canvas, this);
     QStyleOption arrow = button;

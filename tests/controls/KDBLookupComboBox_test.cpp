@@ -22,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -81,6 +82,15 @@ TEST(DropDownPosition, RightToLeftTheLeftAndRightAlignmentsChangePlaces) {
 }
 
 // --- The combo box ---------------------------------------------------------------------------
+
+// The grey level of an image's darkest pixel.
+int Darkest(const QImage& image) {
+    int darkest = 255;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            darkest = std::min(darkest, qGray(image.pixel(x, y)));
+    return darkest;
+}
 
 // Keys go where a user's keys go: to the focused control of the active window.
 void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
@@ -404,6 +414,9 @@ TEST_F(ComboBoxTest, TheButtonIsHotUnderThePointerAndInactiveWithoutAList) {
     EXPECT_NE(hot, normal);
     EXPECT_NE(inactive, normal);
     EXPECT_NE(inactive, hot);
+    // The inactive arrow is drawn greyed out, yet still drawn.
+    EXPECT_GT(Darkest(inactive), Darkest(normal) + 60);
+    EXPECT_LT(Darkest(inactive), 230);
 }
 
 TEST_F(ComboBoxTest, UpAndDownOnAnEmptyListChooseNothing) {
