@@ -79,8 +79,8 @@ void TKDBLookupComboBox::DropDown() {
     const QRect combo(mapToGlobal(QPoint(0, 0)), size());
     const TDropDownAlign align =
         MirroredAlign(FDropDownAlign, DBUseRightToLeftAlignment(BiDiMode(), FDisplayField));
-    FPopupList->move(DropDownPosition(combo, FPopupList->size(), align, screen->geometry(),
-                                      screen->availableGeometry()));
+    FPopupList->move(
+        DropDownPosition(combo, FPopupList->size(), align, screen->availableGeometry()));
     FPopupList->raise();
     FPopupList->show();
     FListShown = true;

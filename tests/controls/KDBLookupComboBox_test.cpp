@@ -43,9 +43,8 @@ TEST(DropDownRowCount, FewerRecordsThanDropDownRowsGiveTheirCountElseDropDownRow
     }
 }
 
-TEST(DropDownPosition, BelowOrAboveTheBoxLinedUpByTheAlignmentAndMovedIntoTheAvailableArea) {
-    const QRect screen(0, 0, 800, 600);
-    const QRect available(0, 0, 800, 560); // a panel along the bottom
+TEST(DropDownPosition, BelowOrAboveTheBoxInTheAvailableAreaLinedUpByTheAlignment) {
+    const QRect available(0, 0, 800, 560); // a panel along the bottom of an 800 x 600 screen
     struct Case {
         const char* name;
         QRect combo;
@@ -60,18 +59,21 @@ TEST(DropDownPosition, BelowOrAboveTheBoxLinedUpByTheAlignmentAndMovedIntoTheAva
         {"left, narrower", {100, 50, 145, 21}, {100, 100}, daLeft, {100, 71}},
         {"right, narrower", {100, 50, 145, 21}, {100, 100}, daRight, {145, 71}},
         {"centre, narrower", {100, 50, 145, 21}, {100, 100}, daCenter, {122, 71}},
-        // The bottom would pass the screen's: above, the list's bottom on the box's top.
+        // The bottom would pass the available area's: above, the list's bottom on the box's top.
         {"above", {100, 450, 145, 21}, {145, 200}, daLeft, {100, 250}},
-        {"just fits below", {100, 379, 145, 21}, {145, 200}, daLeft, {100, 360}},
-        // Inside the screen but over the panel: moved up onto the available area.
-        {"over the panel", {100, 350, 145, 21}, {145, 200}, daLeft, {100, 360}},
-        // Out on the left or right, or above the top: moved in.
+        {"just fits over the panel", {100, 339, 145, 21}, {145, 200}, daLeft, {100, 360}},
+        {"would reach over the panel", {100, 350, 145, 21}, {145, 200}, daLeft, {100, 150}},
+        // Out on the left or right: moved in.
         {"out left", {10, 50, 145, 21}, {300, 100}, daRight, {0, 71}},
         {"out right", {700, 50, 145, 21}, {300, 100}, daLeft, {500, 71}},
-        {"out above", {100, 150, 145, 21}, {145, 500}, daLeft, {100, 0}},
+        // No room below nor above: above all the same, reaching past the top.
+        {"out above", {100, 150, 145, 21}, {145, 500}, daLeft, {100, -350}},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(DropDownPosition(c.combo, c.list, c.align, screen, available), c.at) << c.name;
+    for (const Case& c : cases) {
+        const QPoint at = DropDownPosition(c.combo, c.list, c.align, available);
+        EXPECT_EQ(at, c.at) << c.name;
+        EXPECT_FALSE(QRect(at, c.list).intersects(c.combo)) << c.name;
+    }
 }
 
 TEST(DropDownPosition, RightToLeftTheLeftAndRightAlignmentsChangePlaces) {
