@@ -116,12 +116,24 @@ void TKDBLookupComboBox::ListMouseUp(TMouseButton Button, int X, int Y) {
 }
 
 bool TKDBLookupComboBox::eventFilter(QObject* watched, QEvent* event) {
-    if ((event->type() == QEvent::MouseButtonPress ||
-         event->type() == QEvent::MouseButtonDblClick) &&
-        watched->isWidgetType()) {
-        auto* target = static_cast<QWidget*>(watched);
-        if (target != this && target != FPopupList && !FPopupList->isAncestorOf(target))
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        if (watched->isWidgetType()) {
+            auto* target = static_cast<QWidget*>(watched);
+            if (target != this && target != FPopupList && !FPopupList->isAncestorOf(target))
+                Application->Guard([this] { CloseUp(false); });
+        }
+        break;
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::WindowStateChange:
+        // The list stands at the place the form had: it would float away from the box.
+        if (watched == window())
             Application->Guard([this] { CloseUp(false); });
+        break;
+    default:
+        break;
     }
     return TKDBLookupControl::eventFilter(watched, event);
 }

@@ -23,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -647,6 +648,35 @@ TEST_F(ComboBoxTest, AModalBoxOpenedByADropDownFromAPressTakesTheMouse) {
         EXPECT_NE(combo->grab(buttonArea).toImage(), pressed) << c.name;
         combo->CloseUp(false);
     }
+}
+
+TEST_F(ComboBoxTest, TheFormMovingResizingOrChangingItsStateCancelsTheList) {
+    Fill(10);
+    Bind();
+    struct Case {
+        const char* name;
+        std::function<void()> change;
+    };
+    const Case cases[] = {
+        {"moved", [this] { form.move(form.pos() + QPoint(30, 20)); }},
+        {"resized", [this] { form.resize(form.size() + QSize(40, 30)); }},
+        {"maximised", [this] { form.setWindowState(Qt::WindowMaximized); }},
+        {"restored", [this] { form.setWindowState(Qt::WindowNoState); }},
+    };
+    for (const Case& c : cases) {
+        Open();
+        Press(Qt::Key_Down); // marks the next row
+        c.change();
+        QTest::qWait(0);
+        EXPECT_FALSE(combo->ListVisible()) << c.name;
+        EXPECT_FALSE(popup->isVisible()) << c.name;
+        EXPECT_EQ(log, "closeup") << c.name;
+        EXPECT_EQ(Kod(), 5) << c.name;
+        EXPECT_TRUE(combo->hasFocus()) << c.name;
+    }
+    // Keys go to the box again: Down chooses the next record at once.
+    Press(Qt::Key_Down);
+    EXPECT_EQ(Kod(), 6);
 }
 
 TEST_F(ComboBoxTest, WindowDeactivationClosesTheList) {
