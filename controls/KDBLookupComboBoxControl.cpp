@@ -5,6 +5,7 @@
 #include "platform/data/DataSet.h"
 #include "platform/data/Field.h"
 #include "platform/gui/Application.h"
+#include "platform/gui/CancelMode.h"
 #include "platform/gui/Forms.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -78,8 +79,8 @@ void TKDBLookupComboBox::DropDown() {
     const QRect combo(mapToGlobal(QPoint(0, 0)), size());
     const TDropDownAlign align =
         MirroredAlign(FDropDownAlign, DBUseRightToLeftAlignment(BiDiMode(), FDisplayField));
-    FPopupList->move(DropDownPosition(combo, FPopupList->size(), align, screen->geometry(),
-                                      screen->availableGeometry()));
+    FPopupList->move(
+        DropDownPosition(combo, FPopupList->size(), align, screen->availableGeometry()));
     FPopupList->raise();
     FPopupList->show();
     FListShown = true;
@@ -91,7 +92,9 @@ void TKDBLookupComboBox::DropDown() {
 void TKDBLookupComboBox::CloseUp(bool Accept) {
     if (!FListShown)
         return;
-    CancelMouseCapture();
+    // Ends the box's tracking or the list's drag.
+    if (QWidget* holder = QWidget::mouseGrabber())
+        SendCancelMode(holder);
     if (!FLosingFocus)
         SetFocus();
     const Variant ListValue = FPopupList->KeyValue();
@@ -107,26 +110,30 @@ void TKDBLookupComboBox::CloseUp(bool Accept) {
         OnCloseUp(this);
 }
 
-void TKDBLookupComboBox::CancelMouseCapture() {
-    QWidget* grabber = QWidget::mouseGrabber();
-    if (grabber == this)
-        StopTracking();
-    else if (grabber != nullptr)
-        grabber->releaseMouse();
-}
-
 void TKDBLookupComboBox::ListMouseUp(TMouseButton Button, int X, int Y) {
     if (Button == mbLeft)
         CloseUp(FPopupList->ClientRect().contains(X, Y));
 }
 
 bool TKDBLookupComboBox::eventFilter(QObject* watched, QEvent* event) {
-    if ((event->type() == QEvent::MouseButtonPress ||
-         event->type() == QEvent::MouseButtonDblClick) &&
-        watched->isWidgetType()) {
-        auto* target = static_cast<QWidget*>(watched);
-        if (target != this && target != FPopupList && !FPopupList->isAncestorOf(target))
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        if (watched->isWidgetType()) {
+            auto* target = static_cast<QWidget*>(watched);
+            if (target != this && target != FPopupList && !FPopupList->isAncestorOf(target))
+                Application->Guard([this] { CloseUp(false); });
+        }
+        break;
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::WindowStateChange:
+        // The list stands at the place the form had: it would float away from the box.
+        if (watched == window())
             Application->Guard([this] { CloseUp(false); });
+        break;
+    default:
+        break;
     }
     return TKDBLookupControl::eventFilter(watched, event);
 }
@@ -320,6 +327,11 @@ void TKDBLookupComboBox::MouseMove(TShiftState Shift, int X, int Y) {
     TKDBLookupControl::MouseMove(Shift, X, Y);
 }
 
+void TKDBLookupComboBox::WMCancelMode() {
+    StopTracking();
+    TKDBLookupControl::WMCancelMode();
+}
+
 void TKDBLookupComboBox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
     StopTracking();
     TKDBLookupControl::MouseUp(Button, Shift, X, Y);
@@ -423,6 +435,9 @@ void TKDBLookupComboBox::Paint(QPainter& Canvas) {
             button.state |= QStyle::State_MouseOver | QStyle::State_Raised;
         else
             button.state |= QStyle::State_Raised;
+    } else {
+        // The style draws the arrow in the palette's colours whatever the state.
+        button.palette.setCurrentColorGroup(QPalette::Disabled);
     }
     style()->drawPrimitive(QStyle::PE_PanelButtonCommand, &button, &Canvas, this);
     QStyleOption arrow = button;

@@ -14,8 +14,9 @@ class TKPopupDataList;
 // there is no room below on its screen), DropDownRows rows high and DropDownWidth wide, placed
 // by DropDownAlign; a click, a release after a drag or Enter in the list chooses that row, Esc,
 // a click elsewhere, the loss of the focus or of the window's activation closes the list without
-// choosing. With the list closed Up and Down choose the record before or after the key's, and
-// typed letters search. The box keeps the focus throughout; the list never takes it.
+// choosing, and so does the form moving, changing its size or its state. With the list closed Up
+// and Down choose the record before or after the key's, and typed letters search. The box keeps
+// the focus throughout; the list never takes it.
 //
 // Every choice goes through ChooseKeyValue with its change events and OnClick; OnDropDown fires
 // before a drop-down sets up the list, OnCloseUp after every close-up, accepted or not. A
@@ -69,6 +70,8 @@ protected:
     void MouseMove(TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void WMKillFocus() override;
+    // The tracking of a press on the box ends.
+    void WMCancelMode() override;
     void CMCtl3DChanged() override;
     void CMFontChanged() override;
     void CMBiDiModeChanged() override;
@@ -81,7 +84,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
-    // While the list is shown: a press on anything but the box and the list closes it.
+    // While the list is shown: a press on anything but the box and the list closes it, and so
+    // does the form moving, changing its size or its state, which would leave the list behind.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -95,8 +99,6 @@ private:
     void StopTracking();
     // The list's mouse release: a left release over the list chooses, elsewhere cancels.
     void ListMouseUp(TMouseButton Button, int X, int Y);
-    // Ends whatever holds the mouse: the box's tracking or the list's drag.
-    void CancelMouseCapture();
 
     TKPopupDataList* FPopupList;
     int FDropButtonWidth;

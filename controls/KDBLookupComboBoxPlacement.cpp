@@ -20,9 +20,9 @@ TDropDownAlign MirroredAlign(TDropDownAlign align, bool rightToLeft) {
 }
 
 QPoint DropDownPosition(const QRect& combo, const QSize& list, TDropDownAlign align,
-                        const QRect& screen, const QRect& available) {
+                        const QRect& available) {
     int y = combo.top() + combo.height();
-    if (screen.top() + screen.height() < y + list.height())
+    if (available.top() + available.height() < y + list.height())
         y = combo.top() - list.height();
     const int wider = list.width() - combo.width();
     int x = combo.left();
@@ -30,10 +30,9 @@ QPoint DropDownPosition(const QRect& combo, const QSize& list, TDropDownAlign al
         x -= wider;
     else if (align == daCenter)
         x -= wider / 2; // truncates toward zero, as the list's offset is meant to
-    // Every row within reach: inside the available area, its top left corner first.
+    // Every column within reach: inside the available area, its left edge first. Only sideways:
+    // moved up or down it would lie over the box.
     x = std::max(std::min(x, available.left() + available.width() - list.width()),
                  available.left());
-    y = std::max(std::min(y, available.top() + available.height() - list.height()),
-                 available.top());
     return {x, y};
 }

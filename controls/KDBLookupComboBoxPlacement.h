@@ -19,9 +19,10 @@ int DropDownRowCount(int recordCount, int dropDownRows);
 TDropDownAlign MirroredAlign(TDropDownAlign align, bool rightToLeft);
 
 // Where the list's top left corner goes, in screen coordinates, for a combo box standing at
-// `combo` on a screen of `screen`, with `available` the part of that screen that windows may use
-// (without panels and task bars). The list opens below the combo box, or above it when its
-// bottom would pass the screen's bottom edge; it lines up by `align`. Then, where it would stand
-// partly outside the available area, it is moved inside it, as far as it fits there.
+// `combo` on a screen whose `available` part windows may use (without panels and task bars).
+// The list opens below the combo box, or above it when its bottom would pass the available
+// area's bottom edge, also when it then reaches above the area's top; it lines up by `align`.
+// Then, where it would stand out on the left or the right, it is moved sideways inside the
+// area, as far as it fits there. It never covers the combo box.
 QPoint DropDownPosition(const QRect& combo, const QSize& list, TDropDownAlign align,
-                        const QRect& screen, const QRect& available);
+                        const QRect& available);

@@ -1,5 +1,6 @@
 #include "platform/gui/Application.h"
 
+#include "platform/gui/CancelMode.h"
 #include "platform/rtl/Exceptions.h"
 
 #include <QApplication>
@@ -14,7 +15,9 @@
 
 TApplication* Application = nullptr;
 
-TApplication::TApplication() : previous_(Application), qtTexts_(std::make_unique<QTranslator>()) {
+TApplication::TApplication()
+    : previous_(Application), qtTexts_(std::make_unique<QTranslator>()),
+      modalWatch_(std::make_unique<TModalMouseWatch>()) {
     Application = this;
     // Qt's texts in the user's language, as the platform's own boxes speak it; without a
     // translation for it they stay English.

@@ -8,6 +8,7 @@
 
 class QTranslator;
 class QWidget;
+class TModalMouseWatch;
 
 // Message-box flags and answers, as the Windows message box has them.
 enum : unsigned {
@@ -90,6 +91,7 @@ private:
     void ShowUnknownException() noexcept;
     TApplication* previous_;
     std::unique_ptr<QTranslator> qtTexts_;
+    std::unique_ptr<TModalMouseWatch> modalWatch_;
     bool running_ = false;
     bool terminated_ = false;
 };

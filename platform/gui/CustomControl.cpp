@@ -1,6 +1,7 @@
 #include "platform/gui/CustomControl.h"
 
 #include "platform/gui/Application.h"
+#include "platform/gui/CancelMode.h"
 #include "platform/gui/Forms.h"
 
 #include <QFocusEvent>
@@ -213,6 +214,11 @@ void TCustomControl::WMKillFocus() {
     DoExit();
 }
 
+void TCustomControl::WMCancelMode() {
+    FClicking = false;
+    SetMouseCapture(false);
+}
+
 void TCustomControl::CMEnabledChanged() {}
 
 void TCustomControl::CMFontChanged() {}
@@ -222,6 +228,10 @@ void TCustomControl::CMCtl3DChanged() {}
 void TCustomControl::CMBiDiModeChanged() {}
 
 bool TCustomControl::event(QEvent* event) {
+    if (event->type() == CancelModeEvent()) {
+        Application->Guard([this] { WMCancelMode(); });
+        return true;
+    }
     if (event->type() == QEvent::Polish)
         HandleNeeded();
     return QWidget::event(event);

@@ -60,8 +60,9 @@ QMargins WindowBorder(const TCreateParams& Params);
 // The focus arrives in WMSetFocus and leaves in WMKillFocus, also when the window is
 // deactivated and activated again; DoEnter and DoExit run from there only when the focus moves
 // between controls. A click does not take the focus: a descendant that wants it calls SetFocus.
-// Every handler runs under the application's guard: a failure that leaves one is shown by the
-// error display.
+// A modal window takes the mouse from the control holding it with the cancel-mode notice
+// (WMCancelMode). Every handler runs under the application's guard: a failure that leaves one is
+// shown by the error display.
 class TCustomControl : public QWidget, public TComponent {
     Q_OBJECT
 
@@ -143,6 +144,9 @@ protected:
     virtual void WMSetFocus();
     // The focus went: DoExit when it went to another control.
     virtual void WMKillFocus();
+    // The cancel-mode notice (CancelMode.h): a press in it is no click any more, and it lets go
+    // of the mouse.
+    virtual void WMCancelMode();
     // Enabled, Font, Ctl3D or BiDiMode changed; nothing here.
     virtual void CMEnabledChanged();
     virtual void CMFontChanged();

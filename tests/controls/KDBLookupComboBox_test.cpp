@@ -4,13 +4,17 @@
 
 #include "controls/KDBLookupListBox.h"
 #include "platform/data/DataLink.h"
+#include "platform/gui/Application.h"
 #include "platform/gui/Forms.h"
+#include "platform/rtl/Exceptions.h"
 #include "platform/rtl/SysUtils.h"
 #include "tests/controls/LookupTestData.h"
+#include "tests/support/ModalAnswerer.h"
 
 #include <QApplication>
 #include <QEnterEvent>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -18,6 +22,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -38,9 +44,8 @@ TEST(DropDownRowCount, FewerRecordsThanDropDownRowsGiveTheirCountElseDropDownRow
     }
 }
 
-TEST(DropDownPosition, BelowOrAboveTheBoxLinedUpByTheAlignmentAndMovedIntoTheAvailableArea) {
-    const QRect screen(0, 0, 800, 600);
-    const QRect available(0, 0, 800, 560); // a panel along the bottom
+TEST(DropDownPosition, BelowOrAboveTheBoxInTheAvailableAreaLinedUpByTheAlignment) {
+    const QRect available(0, 0, 800, 560); // a panel along the bottom of an 800 x 600 screen
     struct Case {
         const char* name;
         QRect combo;
@@ -55,18 +60,21 @@ TEST(DropDownPosition, BelowOrAboveTheBoxLinedUpByTheAlignmentAndMovedIntoTheAva
         {"left, narrower", {100, 50, 145, 21}, {100, 100}, daLeft, {100, 71}},
         {"right, narrower", {100, 50, 145, 21}, {100, 100}, daRight, {145, 71}},
         {"centre, narrower", {100, 50, 145, 21}, {100, 100}, daCenter, {122, 71}},
-        // The bottom would pass the screen's: above, the list's bottom on the box's top.
+        // The bottom would pass the available area's: above, the list's bottom on the box's top.
         {"above", {100, 450, 145, 21}, {145, 200}, daLeft, {100, 250}},
-        {"just fits below", {100, 379, 145, 21}, {145, 200}, daLeft, {100, 360}},
-        // Inside the screen but over the panel: moved up onto the available area.
-        {"over the panel", {100, 350, 145, 21}, {145, 200}, daLeft, {100, 360}},
-        // Out on the left or right, or above the top: moved in.
+        {"just fits over the panel", {100, 339, 145, 21}, {145, 200}, daLeft, {100, 360}},
+        {"would reach over the panel", {100, 350, 145, 21}, {145, 200}, daLeft, {100, 150}},
+        // Out on the left or right: moved in.
         {"out left", {10, 50, 145, 21}, {300, 100}, daRight, {0, 71}},
         {"out right", {700, 50, 145, 21}, {300, 100}, daLeft, {500, 71}},
-        {"out above", {100, 150, 145, 21}, {145, 500}, daLeft, {100, 0}},
+        // No room below nor above: above all the same, reaching past the top.
+        {"out above", {100, 150, 145, 21}, {145, 500}, daLeft, {100, -350}},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(DropDownPosition(c.combo, c.list, c.align, screen, available), c.at) << c.name;
+    for (const Case& c : cases) {
+        const QPoint at = DropDownPosition(c.combo, c.list, c.align, available);
+        EXPECT_EQ(at, c.at) << c.name;
+        EXPECT_FALSE(QRect(at, c.list).intersects(c.combo)) << c.name;
+    }
 }
 
 TEST(DropDownPosition, RightToLeftTheLeftAndRightAlignmentsChangePlaces) {
@@ -77,6 +85,15 @@ TEST(DropDownPosition, RightToLeftTheLeftAndRightAlignmentsChangePlaces) {
 }
 
 // --- The combo box ---------------------------------------------------------------------------
+
+// The grey level of an image's darkest pixel.
+int Darkest(const QImage& image) {
+    int darkest = 255;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            darkest = std::min(darkest, qGray(image.pixel(x, y)));
+    return darkest;
+}
 
 // Keys go where a user's keys go: to the focused control of the active window.
 void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
@@ -400,6 +417,9 @@ TEST_F(ComboBoxTest, TheButtonIsHotUnderThePointerAndInactiveWithoutAList) {
     EXPECT_NE(hot, normal);
     EXPECT_NE(inactive, normal);
     EXPECT_NE(inactive, hot);
+    // The inactive arrow is drawn greyed out, yet still drawn.
+    EXPECT_GT(Darkest(inactive), Darkest(normal) + 60);
+    EXPECT_LT(Darkest(inactive), 230);
 }
 
 TEST_F(ComboBoxTest, UpAndDownOnAnEmptyListChooseNothing) {
@@ -577,6 +597,86 @@ TEST_F(ComboBoxTest, TheButtonIsPressedOnlyWhileTheHeldPointerIsOverIt) {
     EXPECT_NE(pressed.copy(buttonArea), away.copy(buttonArea));
     // Without the focus highlight while the list is shown.
     EXPECT_NE(idle.copy(2, 2, 40, combo->height() - 4), away.copy(2, 2, 40, combo->height() - 4));
+}
+
+TEST_F(ComboBoxTest, AModalBoxOpenedByADropDownFromAPressTakesTheMouse) {
+    Fill(10);
+    Bind();
+    // The button as a held press draws it.
+    const QPoint button(combo->width() - 8, combo->height() / 2);
+    const QRect buttonArea(combo->width() - 15, 3, 12, combo->height() - 6);
+    Focus();
+    QTest::mousePress(combo, Qt::LeftButton, {}, button);
+    const QImage pressed = combo->grab(buttonArea).toImage();
+    QTest::mouseRelease(combo, Qt::LeftButton, {}, button);
+    Press(Qt::Key_Escape);
+    struct Case {
+        const char* name;
+        bool fails; // else OnDropDown shows a box of its own
+    };
+    for (const Case& c : {Case{"a box of OnDropDown", false},
+                          Case{"the error display of a failing OnDropDown", true}}) {
+        combo->OnDropDown = [&c](QObject*) {
+            if (c.fails)
+                throw Exception(QStringLiteral("Brak cennika"));
+            Application->MessageBox(QStringLiteral("Cennik z wczoraj."), QStringLiteral("Uwaga"),
+                                    MB_OK);
+        };
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form)) << c.name;
+        Focus();
+        QWidget* holder = combo;
+        bool answeredByMouse = false;
+        ModalAnswerer answers;
+        answers.Then([&](QWidget* modal) {
+            holder = QWidget::mouseGrabber();
+            // The user's first click on OK closes the box.
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            ASSERT_NE(box, nullptr);
+            QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+            answeredByMouse = !box->isVisible();
+            if (!answeredByMouse)
+                box->reject();
+        });
+        QTest::mousePress(combo, Qt::LeftButton, {}, button);
+        ASSERT_EQ(answers.SeenWindows().size(), 1u) << c.name;
+        EXPECT_EQ(holder, nullptr) << c.name;
+        EXPECT_TRUE(answeredByMouse) << c.name;
+        EXPECT_EQ(QWidget::mouseGrabber(), nullptr) << c.name;
+        EXPECT_EQ(combo->ListVisible(), !c.fails) << c.name;
+        // The tracking of the press ended with it: the button is not drawn pressed.
+        EXPECT_NE(combo->grab(buttonArea).toImage(), pressed) << c.name;
+        combo->CloseUp(false);
+    }
+}
+
+TEST_F(ComboBoxTest, TheFormMovingResizingOrChangingItsStateCancelsTheList) {
+    Fill(10);
+    Bind();
+    struct Case {
+        const char* name;
+        std::function<void()> change;
+    };
+    const Case cases[] = {
+        {"moved", [this] { form.move(form.pos() + QPoint(30, 20)); }},
+        {"resized", [this] { form.resize(form.size() + QSize(40, 30)); }},
+        {"maximised", [this] { form.setWindowState(Qt::WindowMaximized); }},
+        {"restored", [this] { form.setWindowState(Qt::WindowNoState); }},
+    };
+    for (const Case& c : cases) {
+        Open();
+        Press(Qt::Key_Down); // marks the next row
+        c.change();
+        QTest::qWait(0);
+        EXPECT_FALSE(combo->ListVisible()) << c.name;
+        EXPECT_FALSE(popup->isVisible()) << c.name;
+        EXPECT_EQ(log, "closeup") << c.name;
+        EXPECT_EQ(Kod(), 5) << c.name;
+        EXPECT_TRUE(combo->hasFocus()) << c.name;
+    }
+    // Keys go to the box again: Down chooses the next record at once.
+    Press(Qt::Key_Down);
+    EXPECT_EQ(Kod(), 6);
 }
 
 TEST_F(ComboBoxTest, WindowDeactivationClosesTheList) {
