@@ -297,6 +297,50 @@ TEST_F(MemoryDataSetTest, AutoIncrementFieldsNumberNewRecords) {
     EXPECT_EQ(numbered.FieldByName("NR")->Value(), 1);
 }
 
+// The next number stays one above the highest held as records are deleted, renumbered and the
+// dataset reopened.
+TEST_F(MemoryDataSetTest, AutoIncrementFollowsTheHighestNumberHeld) {
+    TMemoryDataSet numbered;
+    numbered.FieldDefs().Add("NR", ftAutoInc);
+    numbered.Open();
+    // The field is made anew by each opening.
+    const auto nr = [&]() -> TField& { return *numbered.FieldByName("NR"); };
+    const auto appended = [&] {
+        numbered.AppendRecord({Null()});
+        return nr().Value().toInt();
+    };
+    const auto at = [&](int number) {
+        EXPECT_TRUE(numbered.Locate("NR", number));
+    };
+    struct Step {
+        const char* name;
+        std::function<void()> change;
+        int next;
+    } const steps[] = {
+        {"three appended", [&] { appended(), appended(); }, 3},
+        {"the highest deleted", [&] { at(3), numbered.Delete(); }, 3},
+        {"a middle one deleted", [&] { at(2), numbered.Delete(); }, 4},
+        {"renumbered above", [&] { at(1), numbered.Edit(), nr().SetValue(10), numbered.Post(); },
+         11},
+        {"the highest gone, the next renumbered below", [&] {
+             at(11), numbered.Delete();
+             at(10), numbered.Edit(), nr().SetValue(2), numbered.Post();
+         },
+         5},
+        {"emptied in edit takes the next", [&] {
+             at(5), numbered.Edit(), nr().SetValue(Null()), numbered.Post();
+             EXPECT_EQ(nr().Value(), 6);
+         },
+         7},
+        {"reopened", [&] { numbered.Close(), numbered.Open(); }, 8},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.change();
+        EXPECT_EQ(appended(), step.next);
+    }
+}
+
 TEST_F(MemoryDataSetTest, SetKeyAndGotoKeyFindTheKeysRecord) {
     data.SetKey();
     EXPECT_EQ(data.State(), dsSetKey);
@@ -469,3 +513,37 @@ TEST_F(MasterDetailTest, LinkedDatasetsAreKnownAndCirclesRefused) {
 }
 
 } // namespace
+
+// Inserting, appending, editing out of the view and deleting in the detail keep every record in
+// its place among all of them, those of other masters included.
+TEST_F(MasterDetailTest, ChangesInTheDetailKeepTheOrderOfAllRecords) {
+    const auto add = [&](bool append, const char* item) {
+        append ? lines.Append() : lines.Insert();
+        lines.FieldByName("POZ")->SetText(item);
+        lines.Post();
+    };
+    struct Step {
+        const char* name;
+        std::function<void()> change;
+        QString shown;
+    } const steps[] = {
+        {"inserted before c", [&] { lines.Last(), add(false, "x"); }, "axc"},
+        {"appended", [&] { add(true, "y"); }, "axcy"},
+        {"c moved to order 2", [&] {
+             lines.Locate("POZ", QString("c"));
+             lines.Edit();
+             lines.FieldByName("ZAM")->SetValue(2);
+             lines.Post();
+         },
+         "axy"},
+        {"a deleted", [&] { lines.First(), lines.Delete(); }, "xy"},
+        {"order 2", [&] { orders.Next(); }, "bc"},
+        {"inserted before b", [&] { lines.First(), add(false, "z"); }, "zbc"},
+        {"all", [&] { lines.SetMasterSource(nullptr); }, "zbxcyd"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.change();
+        EXPECT_EQ(Items(), step.shown);
+    }
+}
