@@ -7,14 +7,6 @@
 
 #include <algorithm>
 
-namespace {
-
-QString Key(const TField& field) {
-    return field.FieldName().toUpper();
-}
-
-} // namespace
-
 // Follows the master's dataset: every move, change of the whole dataset, change of a master
 // field and opening or closing shows the matching records again.
 class TMemoryDataSet::TMasterLink : public TDataLink {
@@ -83,7 +75,6 @@ void TMemoryDataSet::MasterChanged() {
     RecordsReplaced();
 }
 
-// False when the records depend on no master; else the detail fields and the master's values.
 bool TMemoryDataSet::MasterValues(std::vector<TField*>& detail,
                                   std::vector<Variant>& master) const {
     if (!MasterSource() || masterFields_.isEmpty())
@@ -99,74 +90,177 @@ bool TMemoryDataSet::MasterValues(std::vector<TField*>& detail,
     return true;
 }
 
-bool TMemoryDataSet::InView(const TRecord& record, const std::vector<TField*>& detail,
-                            const std::vector<Variant>& master) const {
-    for (std::size_t i = 0; i < detail.size(); ++i)
-        if (!VarEquals(record.value(Key(*detail[i])), master[i]))
+TMemoryDataSet::TFilter TMemoryDataSet::CurrentFilter() const {
+    TFilter filter;
+    std::vector<TField*> detail;
+    filter.filtered = MasterValues(detail, filter.masterValues);
+    if (!filter.filtered)
+        return filter;
+    filter.masterActive = masterLink_->Active();
+    for (const TField* field : detail)
+        filter.detailColumns.push_back(fieldColumns_[std::size_t(field->Index())]);
+    return filter;
+}
+
+void TMemoryDataSet::RebuildView() {
+    filter_ = CurrentFilter();
+    view_.clear();
+    if (!filter_.filtered) {
+        view_.shrink_to_fit();
+        return;
+    }
+    if (!filter_.masterActive)
+        return;
+    for (int i = 0; i < int(records_.size()); ++i)
+        if (InView(records_[std::size_t(i)]))
+            view_.push_back(i);
+}
+
+bool TMemoryDataSet::InView(const TRecord& record) const {
+    if (!filter_.masterActive)
+        return false;
+    for (std::size_t i = 0; i < filter_.detailColumns.size(); ++i)
+        if (!VarEquals(ValueOf(record, filter_.detailColumns[i]), filter_.masterValues[i]))
             return false;
     return true;
 }
 
-void TMemoryDataSet::RebuildView() {
-    view_.clear();
-    std::vector<TField*> detail;
-    std::vector<Variant> master;
-    const bool filtered = MasterValues(detail, master);
-    if (filtered && !masterLink_->Active())
-        return;
-    for (int i = 0; i < int(records_.size()); ++i)
-        if (!filtered || InView(records_[std::size_t(i)], detail, master))
-            view_.push_back(i);
+int TMemoryDataSet::RecordIndex(int record) const {
+    return filter_.filtered ? view_[std::size_t(record)] : record;
 }
 
-void TMemoryDataSet::InternalOpen() {
-    RebuildView();
+const Variant& TMemoryDataSet::ValueOf(const TRecord& record, int column) {
+    static const Variant null;
+    return column >= 0 && std::size_t(column) < record.size() ? record[std::size_t(column)]
+                                                              : null;
 }
 
-void TMemoryDataSet::InternalClose() {
-    view_.clear();
-}
-
-Variant TMemoryDataSet::InternalGetValue(int record, const TField& field) const {
-    return records_[std::size_t(view_[std::size_t(record)])].value(Key(field));
-}
-
-int TMemoryDataSet::InternalPost(int record, bool inserting, const std::vector<Variant>& values) {
-    TRecord posted;
-    int index = 0;
-    if (inserting) {
-        index = record < int(view_.size()) ? view_[std::size_t(record)]
-                : view_.empty()            ? int(records_.size())
-                                           : view_.back() + 1;
-    } else {
-        index = view_[std::size_t(record)];
-        posted = records_[std::size_t(index)];
-    }
+// Columns are matched by name, so records keep their values when the fields are made anew.
+void TMemoryDataSet::BindColumns() {
+    fieldColumns_.assign(std::size_t(FieldCount()), -1);
+    autoIncs_.clear();
     for (int i = 0; i < FieldCount(); ++i) {
         const TField& field = *Fields(i);
         if (field.FieldKind() != fkData && field.FieldKind() != fkInternalCalc)
             continue;
-        Variant value = values[std::size_t(i)];
-        if (field.DataType() == ftAutoInc && VarIsNull(value)) {
-            int next = 1;
-            for (const TRecord& other : records_)
-                next = std::max(next, other.value(Key(field)).toInt() + 1);
-            value = next;
-        }
-        posted.insert(Key(field), value);
+        const QString name = field.FieldName().toUpper();
+        auto column = std::find(columns_.begin(), columns_.end(), name);
+        if (column == columns_.end())
+            column = columns_.insert(columns_.end(), name);
+        fieldColumns_[std::size_t(i)] = int(column - columns_.begin());
+        if (field.DataType() != ftAutoInc)
+            continue;
+        TAutoIncColumn autoInc{fieldColumns_[std::size_t(i)], {}};
+        for (const TRecord& record : records_)
+            ++autoInc.counts[ValueOf(record, autoInc.column).toInt()];
+        autoIncs_.push_back(std::move(autoInc));
     }
-    if (inserting)
-        records_.insert(records_.begin() + index, posted);
-    else
-        records_[std::size_t(index)] = posted;
+}
+
+int TMemoryDataSet::NextAutoInc(const TAutoIncColumn& autoInc) const {
+    return autoInc.counts.empty() ? 1 : std::max(1, autoInc.counts.rbegin()->first + 1);
+}
+
+void TMemoryDataSet::CountAutoIncs(const TRecord& record, int change) {
+    for (TAutoIncColumn& autoInc : autoIncs_) {
+        auto& counts = autoInc.counts;
+        const int number = ValueOf(record, autoInc.column).toInt();
+        if (change > 0) {
+            // New numbers come last: the hint makes counting them cost the same at any size.
+            const bool last = counts.empty() || counts.rbegin()->first < number;
+            ++(last ? counts.emplace_hint(counts.end(), number, 0) : counts.try_emplace(number).first)
+                  ->second;
+        } else if (const auto held = counts.find(number);
+                   held != counts.end() && --held->second == 0) {
+            counts.erase(held);
+        }
+    }
+}
+
+void TMemoryDataSet::InternalOpen() {
+    BindColumns();
     RebuildView();
-    const auto shown = std::find(view_.begin(), view_.end(), index);
-    return shown == view_.end() ? -1 : int(shown - view_.begin());
+}
+
+void TMemoryDataSet::InternalClose() {
+    filter_ = {};
+    view_ = {};
+    autoIncs_.clear();
+    fieldColumns_.clear();
+}
+
+int TMemoryDataSet::InternalRecordCount() const {
+    return int(filter_.filtered ? view_.size() : records_.size());
+}
+
+Variant TMemoryDataSet::InternalGetValue(int record, const TField& field) const {
+    return ValueOf(records_[std::size_t(RecordIndex(record))],
+                   fieldColumns_[std::size_t(field.Index())]);
+}
+
+int TMemoryDataSet::InternalPost(int record, bool inserting, const std::vector<Variant>& values) {
+    // A master moved while its controls were disabled is followed now.
+    const bool masterMoved = CurrentFilter() != filter_;
+    const int count = InternalRecordCount();
+    const int index = !inserting || record < count ? RecordIndex(record)
+                      : count == 0                 ? int(records_.size())
+                                                   : RecordIndex(count - 1) + 1;
+    TRecord posted = inserting ? TRecord() : records_[std::size_t(index)];
+    posted.resize(columns_.size());
+    for (int i = 0; i < FieldCount(); ++i)
+        if (const int column = fieldColumns_[std::size_t(i)]; column >= 0)
+            posted[std::size_t(column)] = values[std::size_t(i)];
+    for (const TAutoIncColumn& autoInc : autoIncs_)
+        if (VarIsNull(posted[std::size_t(autoInc.column)]))
+            posted[std::size_t(autoInc.column)] = NextAutoInc(autoInc);
+
+    if (inserting) {
+        records_.insert(records_.begin() + index, std::move(posted));
+    } else {
+        CountAutoIncs(records_[std::size_t(index)], -1);
+        records_[std::size_t(index)] = std::move(posted);
+    }
+    CountAutoIncs(records_[std::size_t(index)], 1);
+
+    if (masterMoved)
+        RebuildView();
+    else if (filter_.filtered)
+        UpdateView(index, inserting);
+    return ShownAt(index);
+}
+
+// Inserting a record moves the indexes of those after it; nothing else of the view changes.
+void TMemoryDataSet::UpdateView(int index, bool inserted) {
+    const auto shown = std::lower_bound(view_.begin(), view_.end(), index);
+    if (inserted)
+        for (auto later = shown; later != view_.end(); ++later)
+            ++*later;
+    const bool wasShown = !inserted && shown != view_.end() && *shown == index;
+    const bool inView = InView(records_[std::size_t(index)]);
+    if (inView && !wasShown)
+        view_.insert(shown, index);
+    else if (!inView && wasShown)
+        view_.erase(shown);
+}
+
+int TMemoryDataSet::ShownAt(int index) const {
+    if (!filter_.filtered)
+        return index;
+    const auto shown = std::lower_bound(view_.begin(), view_.end(), index);
+    return shown != view_.end() && *shown == index ? int(shown - view_.begin()) : -1;
 }
 
 void TMemoryDataSet::InternalDelete(int record) {
-    records_.erase(records_.begin() + view_[std::size_t(record)]);
-    RebuildView();
+    const bool masterMoved = CurrentFilter() != filter_;
+    const int index = RecordIndex(record);
+    CountAutoIncs(records_[std::size_t(index)], -1);
+    records_.erase(records_.begin() + index);
+    if (masterMoved) {
+        RebuildView();
+    } else if (filter_.filtered) {
+        for (auto later = view_.erase(view_.begin() + record); later != view_.end(); ++later)
+            --*later;
+    }
 }
 
 void TMemoryDataSet::InternalInitRecord(std::vector<Variant>& values) {

@@ -2,9 +2,9 @@
 
 #include "platform/data/DataSet.h"
 
-#include <QHash>
 #include <QString>
 
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -32,7 +32,7 @@ public:
 protected:
     void InternalOpen() override;
     void InternalClose() override;
-    int InternalRecordCount() const override { return int(view_.size()); }
+    int InternalRecordCount() const override;
     Variant InternalGetValue(int record, const TField& field) const override;
     int InternalPost(int record, bool inserting, const std::vector<Variant>& values) override;
     void InternalDelete(int record) override;
@@ -40,17 +40,48 @@ protected:
 
 private:
     class TMasterLink;
-    using TRecord = QHash<QString, Variant>; // by upper-case field name
+    // The stored values by column; a record posted before a column was added is shorter.
+    using TRecord = std::vector<Variant>;
 
+    // Which records are shown: all of them, or those whose detail columns hold the master's
+    // values (none while the master is inactive).
+    struct TFilter {
+        bool filtered = true;
+        bool masterActive = false;
+        std::vector<int> detailColumns;
+        std::vector<Variant> masterValues;
+
+        bool operator==(const TFilter& other) const = default;
+    };
+
+    // How many records hold each number of an ftAutoInc column, so the highest is at hand.
+    struct TAutoIncColumn {
+        int column;
+        std::map<int, int> counts;
+    };
+
+    void BindColumns();
     void MasterChanged();
     bool IsMasterField(const TField* field) const;
-    void RebuildView();
-    bool InView(const TRecord& record, const std::vector<TField*>& detail,
-                const std::vector<Variant>& master) const;
+    // False when the records depend on no master; else the detail fields and the master's values.
     bool MasterValues(std::vector<TField*>& detail, std::vector<Variant>& master) const;
+    TFilter CurrentFilter() const;
+    void RebuildView();
+    void UpdateView(int index, bool inserted);
+    bool InView(const TRecord& record) const;
+    // The index in records_ of a record shown, and back (-1 when it is not shown).
+    int RecordIndex(int record) const;
+    int ShownAt(int index) const;
+    static const Variant& ValueOf(const TRecord& record, int column);
+    int NextAutoInc(const TAutoIncColumn& autoInc) const;
+    void CountAutoIncs(const TRecord& record, int change);
 
+    std::vector<QString> columns_;   // upper-case field names, kept over Close and Open
+    std::vector<int> fieldColumns_;  // by field index: the field's column, or -1 when not stored
     std::vector<TRecord> records_;
-    std::vector<int> view_; // indexes of the records shown, in order
+    TFilter filter_;
+    std::vector<int> view_; // when filtered: indexes of the records shown, in order
+    std::vector<TAutoIncColumn> autoIncs_;
     std::unique_ptr<TMasterLink> masterLink_;
     QString masterFields_;
     QString detailFields_;
