@@ -161,18 +161,24 @@ int TMemoryDataSet::NextAutoInc(const TAutoIncColumn& autoInc) const {
     return autoInc.counts.empty() ? 1 : std::max(1, autoInc.counts.rbegin()->first + 1);
 }
 
-void TMemoryDataSet::CountAutoIncs(const TRecord& record, int change) {
+// A record stored (before == nullptr), changed or deleted (after == nullptr).
+void TMemoryDataSet::RecountAutoIncs(const TRecord* before, const TRecord* after) {
     for (TAutoIncColumn& autoInc : autoIncs_) {
         auto& counts = autoInc.counts;
-        const int number = ValueOf(record, autoInc.column).toInt();
-        if (change > 0) {
+        const int was = before ? ValueOf(*before, autoInc.column).toInt() : 0;
+        const int is = after ? ValueOf(*after, autoInc.column).toInt() : 0;
+        if (before && after && was == is)
+            continue;
+        if (before) {
+            const auto held = counts.find(was);
+            if (held != counts.end() && --held->second == 0)
+                counts.erase(held);
+        }
+        if (after) {
             // New numbers come last: the hint makes counting them cost the same at any size.
-            const bool last = counts.empty() || counts.rbegin()->first < number;
-            ++(last ? counts.emplace_hint(counts.end(), number, 0) : counts.try_emplace(number).first)
+            const bool last = counts.empty() || counts.rbegin()->first < is;
+            ++(last ? counts.emplace_hint(counts.end(), is, 0) : counts.try_emplace(is).first)
                   ->second;
-        } else if (const auto held = counts.find(number);
-                   held != counts.end() && --held->second == 0) {
-            counts.erase(held);
         }
     }
 }
@@ -215,12 +221,12 @@ int TMemoryDataSet::InternalPost(int record, bool inserting, const std::vector<V
             posted[std::size_t(autoInc.column)] = NextAutoInc(autoInc);
 
     if (inserting) {
+        RecountAutoIncs(nullptr, &posted);
         records_.insert(records_.begin() + index, std::move(posted));
     } else {
-        CountAutoIncs(records_[std::size_t(index)], -1);
+        RecountAutoIncs(&records_[std::size_t(index)], &posted);
         records_[std::size_t(index)] = std::move(posted);
     }
-    CountAutoIncs(records_[std::size_t(index)], 1);
 
     if (masterMoved)
         RebuildView();
@@ -253,7 +259,7 @@ int TMemoryDataSet::ShownAt(int index) const {
 void TMemoryDataSet::InternalDelete(int record) {
     const bool masterMoved = CurrentFilter() != filter_;
     const int index = RecordIndex(record);
-    CountAutoIncs(records_[std::size_t(index)], -1);
+    RecountAutoIncs(&records_[std::size_t(index)], nullptr);
     records_.erase(records_.begin() + index);
     if (masterMoved) {
         RebuildView();

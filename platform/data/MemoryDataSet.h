@@ -74,7 +74,7 @@ private:
     int ShownAt(int index) const;
     static const Variant& ValueOf(const TRecord& record, int column);
     int NextAutoInc(const TAutoIncColumn& autoInc) const;
-    void CountAutoIncs(const TRecord& record, int change);
+    void RecountAutoIncs(const TRecord* before, const TRecord* after);
 
     std::vector<QString> columns_;   // upper-case field names, kept over Close and Open
     std::vector<int> fieldColumns_;  // by field index: the field's column, or -1 when not stored
