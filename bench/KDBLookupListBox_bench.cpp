@@ -14,7 +14,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <map>
 #include <memory>
 
 namespace {
@@ -51,19 +50,8 @@ public:
     std::unique_ptr<TKDBLookupListBox> box;
 };
 
-// One fixture per size for all the benchmarks: the in-memory dataset posts a record in time
-// proportional to the records it holds, so filling 100,000 takes a while.
-std::map<int, std::unique_ptr<Fixture>> Fixtures;
-
-Fixture& Of(const benchmark::State& state) {
-    std::unique_ptr<Fixture>& fixture = Fixtures[int(state.range(0))];
-    if (!fixture)
-        fixture = std::make_unique<Fixture>(int(state.range(0)));
-    return *fixture;
-}
-
 void BM_Paint(benchmark::State& state) {
-    Fixture& fixture = Of(state);
+    Fixture fixture(int(state.range(0)));
     QPixmap canvas(fixture.box->size());
     for (auto _ : state)
         fixture.box->render(&canvas);
@@ -71,7 +59,7 @@ void BM_Paint(benchmark::State& state) {
 BENCHMARK(BM_Paint)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
 void BM_PageDownAndUp(benchmark::State& state) {
-    Fixture& fixture = Of(state);
+    Fixture fixture(int(state.range(0)));
     for (auto _ : state) {
         fixture.Key(Qt::Key_PageDown);
         fixture.Key(Qt::Key_PageUp);
@@ -80,7 +68,7 @@ void BM_PageDownAndUp(benchmark::State& state) {
 BENCHMARK(BM_PageDownAndUp)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
 void BM_SearchNearTheEnd(benchmark::State& state) {
-    Fixture& fixture = Of(state);
+    Fixture fixture(int(state.range(0)));
     for (auto _ : state) {
         fixture.Key(Qt::Key_Escape, QStringLiteral("\x1b")); // a new search text
         fixture.Key(Qt::Key_Z, QStringLiteral("z"));
@@ -100,6 +88,5 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    Fixtures.clear();
     return 0;
 }
