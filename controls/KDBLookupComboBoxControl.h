@@ -1,6 +1,6 @@
 #pragma once
 
-#include "controls/KDBLookupComboBox.h"
+#include "controls/KDBLookupControl.h"
 #include "controls/KDBLookupComboBoxPlacement.h"
 #include "platform/gui/Controls.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "controls/KDBLookupComboBox.h"
+#include "controls/KDBLookupControl.h"
 #include "platform/gui/RadioGroup.h"
 
 #include <QString>

@@ -1,4 +1,4 @@
-#include "controls/KDBLookupComboBox.h"
+#include "controls/KDBLookupControl.h"
 
 #include "platform/data/DataSource.h"
 #include "platform/data/MemoryDataSet.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "controls/KDBLookupComboBox.h"
+#include "controls/KDBLookupControl.h"
 #include "platform/data/DataSource.h"
 #include "platform/data/Field.h"
 #include "platform/data/MemoryDataSet.h"

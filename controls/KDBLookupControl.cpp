@@ -1,4 +1,4 @@
-#include "controls/KDBLookupComboBox.h"
+#include "controls/KDBLookupControl.h"
 
 #include "platform/data/DBConsts.h"
 #include "platform/data/DataSet.h"
