@@ -1,6 +1,6 @@
 // Mouse events take the window system's way, which hands them to the widget holding the mouse.
 #define QTEST_QPA_MOUSE_HANDLING
-#include "controls/KDBLookupComboBoxControl.h"
+#include "controls/KDBLookupComboBox.h"
 
 #include "controls/KDBLookupListBox.h"
 #include "platform/data/DataLink.h"

@@ -3,7 +3,7 @@
 // the numeric edit's range warning. Usage: qz_controls_screenshots <folder>
 
 #include "controls/KDBEditLiczba.h"
-#include "controls/KDBLookupComboBoxControl.h"
+#include "controls/KDBLookupComboBox.h"
 #include "controls/KDBLookupListBox.h"
 #include "controls/KDBRadioGroup.h"
 #include "controls/KEdits.h"

@@ -1,4 +1,4 @@
-#include "controls/KDBLookupComboBoxControl.h"
+#include "controls/KDBLookupComboBox.h"
 
 #include "controls/KDBLookupListBox.h"
 #include "platform/data/DBCtrls.h"
