@@ -63,9 +63,13 @@ public:
     TADORecordset Execute(const QString&, int, bool returnsRecords) override {
         return returnsRecords ? TADORecordset(1, {{QVariant(2019)}}) : TADORecordset();
     }
-    void BeginTrans() override {}
-    void CommitTrans() override {}
-    void RollbackTrans() override {}
+    void BeginTrans() override { inTransaction_ = true; }
+    void CommitTrans() override { inTransaction_ = false; }
+    void RollbackTrans() override { inTransaction_ = false; }
+    bool InTransaction() const override { return inTransaction_; }
+
+private:
+    bool inTransaction_ = false;
 };
 
 class NullProvider : public TADOProvider {

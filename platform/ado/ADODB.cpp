@@ -68,12 +68,10 @@ void TADOConnection::Open() {
                             QStringLiteral(";Password=") + QuoteConnectionStringValue(password);
     }
     session_ = provider_->Open(connectionString, ConnectionTimeout);
-    inTransaction_ = false;
 }
 
 void TADOConnection::Close() {
     session_.reset();
-    inTransaction_ = false;
 }
 
 void TADOConnection::SetConnected(bool connected) {
@@ -98,17 +96,14 @@ TADORecordset TADOConnection::Execute(const QString& commandText) {
 
 void TADOConnection::BeginTrans() {
     Session().BeginTrans();
-    inTransaction_ = true;
 }
 
 void TADOConnection::CommitTrans() {
     Session().CommitTrans();
-    inTransaction_ = false;
 }
 
 void TADOConnection::RollbackTrans() {
     Session().RollbackTrans();
-    inTransaction_ = false;
 }
 
 void TADOQuery::SetSQL(const AnsiString& text) {

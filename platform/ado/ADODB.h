@@ -42,6 +42,9 @@ public:
     virtual void BeginTrans() = 0;
     virtual void CommitTrans() = 0;
     virtual void RollbackTrans() = 0;
+    // Whether a transaction is open on the server, as far as the session can tell: a commit or
+    // rollback that fails leaves it open, unless the server answered that it had none.
+    virtual bool InTransaction() const = 0;
 };
 
 // Opens sessions from an OLE DB-style connection string.
@@ -87,11 +90,12 @@ public:
     // closed connection, EOleException when the server rejects the command.
     TADORecordset Execute(const QString& commandText);
 
-    // Transactions: the connection keeps whether one is open. A failed commit leaves it open.
+    // Transactions: whether one is open is the session's word. A commit or rollback that fails
+    // leaves it open, unless the server had already ended it (a deadlock victim, XACT_ABORT).
     void BeginTrans();
     void CommitTrans();
     void RollbackTrans();
-    bool InTransaction() const { return inTransaction_; }
+    bool InTransaction() const { return session_ && session_->InTransaction(); }
 
     // The open session; raises EDatabaseError when the connection is closed.
     TADOSession& Session();
@@ -99,7 +103,6 @@ public:
 private:
     std::shared_ptr<TADOProvider> provider_;
     std::unique_ptr<TADOSession> session_;
-    bool inTransaction_ = false;
 };
 
 enum TExecuteOption : unsigned { eoExecuteNoRecords = 1u << 0 };

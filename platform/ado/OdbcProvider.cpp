@@ -235,19 +235,54 @@ public:
     // autocommit mode sends nothing: so the transaction ends first, then autocommit returns.
     void CommitTrans() override { EndTransaction(SQL_COMMIT); }
     void RollbackTrans() override { EndTransaction(SQL_ROLLBACK); }
+    bool InTransaction() const override { return inTransaction_; }
 
 private:
-    void Check(SQLRETURN rc) { OdbcCheck(rc, connection_, driver_); }
-
-    void SetAutocommit(bool on) {
-        Check(SQLSetConnectAttrW(connection_.Handle(), SQL_ATTR_AUTOCOMMIT,
-                                 Integer(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF), 0));
+    // SQL Server's answer to a commit (3902) or rollback (3903) when it has no transaction: it
+    // had rolled the transaction back itself (a deadlock victim, an error under XACT_ABORT, a
+    // trigger's ROLLBACK).
+    static bool NoTransactionOnTheServer(const EOleException& failure) {
+        return failure.ErrorCode() == 3902 || failure.ErrorCode() == 3903;
     }
 
+    void Check(SQLRETURN rc) { OdbcCheck(rc, connection_, driver_); }
+
+    SQLRETURN SetAutocommitAttribute(bool on) {
+        return SQLSetConnectAttrW(connection_.Handle(), SQL_ATTR_AUTOCOMMIT,
+                                  Integer(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF), 0);
+    }
+    void SetAutocommit(bool on) { Check(SetAutocommitAttribute(on)); }
+
+    // A failure of the end passes on. When the server refused the end for want of a transaction
+    // the session is back in autocommit with none; any other failure, a lost connection among
+    // them, leaves it in the transaction.
     void EndTransaction(SQLSMALLINT completion) {
-        Check(SQLEndTran(SQL_HANDLE_DBC, connection_.Handle(), completion));
+        try {
+            Check(SQLEndTran(SQL_HANDLE_DBC, connection_.Handle(), completion));
+        } catch (const EOleException& failure) {
+            if (NoTransactionOnTheServer(failure))
+                ReturnToAutocommit();
+            throw;
+        }
         inTransaction_ = false;
         SetAutocommit(true);
+    }
+
+    // FreeTDS leaves manual commit by a rollback, which the server refuses as well when its
+    // refusal of the end began no next transaction: one begun here gives the switch a
+    // transaction to end. Should that fail too, the session stays in the transaction; in a manual
+    // commit that begins nothing on the server a later transaction would run in autocommit.
+    void ReturnToAutocommit() {
+        if (!SQL_SUCCEEDED(SetAutocommitAttribute(true))) {
+            try {
+                Execute(QStringLiteral("BEGIN TRANSACTION"), 0, false);
+            } catch (const EOleException&) {
+                return;
+            }
+            if (!SQL_SUCCEEDED(SetAutocommitAttribute(true)))
+                return;
+        }
+        inTransaction_ = false;
     }
 
     QString driver_;

@@ -59,10 +59,10 @@ protected:
         answerer.Click(QMessageBox::Yes);
         form->btnAktualizuj->click();
     }
-    // The batches of the carried script of 24.2.2.0.
-    int ScriptBatches() {
+    // The batches of a carried script.
+    int ScriptBatches(const QString& resource = "qen_24_2_2_0") {
         TStringList lines;
-        form->WczytajSkrypt("qen_24_2_2_0", lines);
+        form->WczytajSkrypt(resource, lines);
         int separators = 0;
         for (int i = 0; i < lines.Count(); ++i)
             if (lines[i].toByteArray().trimmed().toUpper() == "GO")
@@ -242,5 +242,103 @@ TEST_F(GlownaFreeTds, AFailingBatchRollsTheVersionBackAndShowsTheServersError) {
     EXPECT_TRUE(log.filter("commit").isEmpty());
     EXPECT_TRUE(form->btnAktualizuj->isVisibleTo(form.get()));
 }
+
+// A version whose transaction the server ended itself: the deadlock victim's rollback, or the
+// commit after a batch's own ROLLBACK, is refused for want of a transaction. The next
+// "Aktualizuj" on the same login applies the versions from the database's own on, each in a
+// transaction of its own, whether or not the refusal began one on the server.
+struct EndedByTheServer {
+    const char* name;
+    QString batch; // part of the batch of 24.1.4.0 that the server answers so
+    QJsonArray answer;
+    bool beginsAfterRefusal;
+    QString shownStart, shownEnd; // of the first run's error display
+};
+
+void PrintTo(const EndedByTheServer& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class GlownaFreeTdsEndedByTheServer : public GlownaFreeTds,
+                                      public ::testing::WithParamInterface<EndedByTheServer> {};
+
+TEST_P(GlownaFreeTdsEndedByTheServer, TheNextUpdateOnTheSameLoginAppliesTheRemainingVersions) {
+    const EndedByTheServer& c = GetParam();
+    server.On(kVersionQuery, {TdsServer::Rows({{"wartosc", "nvarchar"}}, {{"23.3.4.0"}})});
+    server.BeginAfterRefusal(c.beginsAfterRefusal);
+    server.OnContaining(c.batch, c.answer);
+    Update();
+    const auto& shown = answerer.SeenWindows();
+    ASSERT_GE(shown.size(), 2u);
+    EXPECT_TRUE(shown.back().text.startsWith(c.shownStart)) << shown.back().text.toStdString();
+    EXPECT_TRUE(shown.back().text.endsWith(c.shownEnd)) << shown.back().text.toStdString();
+    EXPECT_TRUE(form->btnAktualizuj->isVisibleTo(form.get()));
+
+    server.OnContaining(c.batch, {}); // the retry gets through
+    const std::size_t seen = shown.size();
+    const qsizetype sent = server.Log().size();
+    answerer.Click(QMessageBox::Yes);
+    form->btnAktualizuj->click();
+    ASSERT_EQ(shown.size(), seen + 2);
+    EXPECT_EQ(shown.back().text, "Zakończono aktualizację.");
+
+    const int first = ScriptBatches("qen_24_1_4_0");
+    const int last = ScriptBatches();
+    const QStringList log = server.Log().mid(sent);
+    ASSERT_EQ(log.size(), 5 + first + 4 + last + 2) << log.join('\n').toStdString();
+    EXPECT_EQ(log.mid(0, 5),
+              (QStringList{"batch " + kVersionQuery, "batch " + kMarkTable, "batch " + kMarkRow,
+                           "batch " + kServerVersionQuery, "begin T3"}));
+    const QStringList script1 = log.mid(5, first);
+    EXPECT_TRUE(std::all_of(script1.cbegin(), script1.cend(),
+                            [](const QString& line) { return line.startsWith("batch[T3] \r\n"); }));
+    EXPECT_TRUE(script1.last().contains("SET wartosc = '24.1.4.0'"));
+    EXPECT_EQ(log.mid(5 + first, 4), (QStringList{"commit T3, begin T4", "rollback T4",
+                                                  "batch " + kServerVersionQuery, "begin T5"}));
+    const QStringList script2 = log.mid(5 + first + 4, last);
+    EXPECT_TRUE(std::all_of(script2.cbegin(), script2.cend(),
+                            [](const QString& line) { return line.startsWith("batch[T5] \r\n"); }));
+    EXPECT_TRUE(script2.last().contains("SET wartosc = '24.2.2.0'"));
+    EXPECT_EQ(log.mid(log.size() - 2), (QStringList{"commit T5, begin T6", "rollback T6"}));
+}
+
+const QString kDeadlockBatch = "UPDATE dbo.qen_waluty SET nazwa = 'złoty polski'";
+const QString kDeadlock = "Transaction (Process ID 57) was deadlocked on lock resources with "
+                          "another process and has been chosen as the deadlock victim. Rerun the "
+                          "transaction.";
+const QString kFailedVersion = "Błąd aktualizacji bazy do wersji 24.1.4.0 podczas wykonywania "
+                               "operacji ";
+const QString kLastBatch = "SET wartosc = '24.1.4.0'";
+const QString kCommitRefused =
+    "The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION.";
+
+INSTANTIATE_TEST_SUITE_P(
+    , GlownaFreeTdsEndedByTheServer,
+    ::testing::Values(
+        EndedByTheServer{"DeadlockVictim",
+                         kDeadlockBatch,
+                         {TdsServer::Error(1205, kDeadlock, 13, 51), TdsServer::Rollback()},
+                         true,
+                         kFailedVersion,
+                         "):\r\n" + kDeadlock},
+        EndedByTheServer{"DeadlockVictimRefusalBeginsNothing",
+                         kDeadlockBatch,
+                         {TdsServer::Error(1205, kDeadlock, 13, 51), TdsServer::Rollback()},
+                         false,
+                         kFailedVersion,
+                         "):\r\n" + kDeadlock},
+        EndedByTheServer{"OwnRollbackThenCommit",
+                         kLastBatch,
+                         {TdsServer::Count(1), TdsServer::Rollback()},
+                         true,
+                         kCommitRefused,
+                         kCommitRefused},
+        EndedByTheServer{"OwnRollbackThenCommitRefusalBeginsNothing",
+                         kLastBatch,
+                         {TdsServer::Count(1), TdsServer::Rollback()},
+                         false,
+                         kCommitRefused,
+                         kCommitRefused}),
+    [](const ::testing::TestParamInfo<EndedByTheServer>& info) { return info.param.name; });
 
 } // namespace

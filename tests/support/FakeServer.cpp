@@ -22,18 +22,20 @@ public:
         Record(Kind::Begin, {});
         server_.inTransaction_ = true;
     }
+    // A hook that throws leaves the transaction open.
     void CommitTrans() override {
         Record(Kind::Commit, {});
-        server_.inTransaction_ = false;
         if (server_.OnCommit)
             server_.OnCommit();
+        server_.inTransaction_ = false;
     }
     void RollbackTrans() override {
         Record(Kind::Rollback, {});
-        server_.inTransaction_ = false;
         if (server_.OnRollback)
             server_.OnRollback();
+        server_.inTransaction_ = false;
     }
+    bool InTransaction() const override { return server_.inTransaction_; }
 
 private:
     void Record(Kind kind, const QString& text, int timeout = 0, bool returnsRecords = false) {

@@ -40,7 +40,8 @@ public:
 
     // Called on Open with the connection string; may throw to refuse the login.
     std::function<void(const QString& connectionString)> OnOpen;
-    // Called when a transaction commits or rolls back (after it is recorded); may throw.
+    // Called when a transaction commits or rolls back (after it is recorded); may throw, which
+    // leaves the transaction open.
     std::function<void()> OnCommit;
     std::function<void()> OnRollback;
 

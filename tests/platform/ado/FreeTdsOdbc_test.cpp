@@ -305,6 +305,92 @@ TEST_F(FreeTdsOdbc, AFailedBatchThenARollbackLeavesTheConnectionUsable) {
                            "rollback T2", "batch select 1"}));
 }
 
+// SQL Server rolls a transaction back itself for a deadlock victim or an error under XACT_ABORT,
+// and a batch's own ROLLBACK ends it too; the end the program asks for next is refused (3903,
+// 3902). The connection then holds no transaction and is back in autocommit, whether or not the
+// refusal began the next transaction on the server, and the next transaction begins there.
+TEST_F(FreeTdsOdbc, AnEndRefusedForWantOfATransactionLeavesNoneAndAutocommitBack) {
+    const QJsonObject deadlock = TdsServer::Error(
+        1205,
+        "Transaction (Process ID 57) was deadlocked on lock resources with another process "
+        "and has been chosen as the deadlock victim. Rerun the transaction.",
+        13, 51);
+    struct Case {
+        const char* what;
+        QJsonArray answer;
+        bool commit;
+        bool beginsAfterRefusal;
+        int number;
+        QStringList sent; // from the end on
+    } const cases[] = {
+        {"deadlock, rollback",
+         {deadlock, TdsServer::Rollback()},
+         false,
+         true,
+         3903,
+         {"attention", "rollback T0, begin T2", "rollback T2"}},
+        {"deadlock, rollback that begins nothing",
+         {deadlock, TdsServer::Rollback()},
+         false,
+         false,
+         3903,
+         {"attention", "rollback T0", "rollback T0", "batch BEGIN TRANSACTION", "rollback T2"}},
+        {"own rollback, commit",
+         {TdsServer::Count(1), TdsServer::Rollback()},
+         true,
+         true,
+         3902,
+         {"commit T0, begin T2", "rollback T2"}},
+        {"own rollback, commit that begins nothing",
+         {TdsServer::Count(1), TdsServer::Rollback()},
+         true,
+         false,
+         3902,
+         {"commit T0", "rollback T0", "batch BEGIN TRANSACTION", "rollback T2"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TdsServer own; // transactions numbered from 1
+        own.BeginAfterRefusal(c.beginsAfterRefusal);
+        own.On("ended", c.answer);
+        Open(own.Port());
+        connection.BeginTrans();
+        const auto batchFailure = Failure([&] { Run("ended"); });
+        EXPECT_EQ(batchFailure.has_value(), !c.commit);
+        const auto failure = Failure([&] {
+            if (c.commit)
+                connection.CommitTrans();
+            else
+                connection.RollbackTrans();
+        });
+        ASSERT_TRUE(failure);
+        EXPECT_EQ(failure->ErrorCode(), c.number);
+        EXPECT_FALSE(connection.InTransaction());
+        Run("after");
+        connection.BeginTrans();
+        Run("next");
+        connection.CommitTrans();
+        connection.Close();
+        EXPECT_EQ(own.Log(), QStringList({"login sa qen", "begin T1", "batch[T1] ended"}) + c.sent +
+                                 QStringList({"batch after", "begin T3", "batch[T3] next",
+                                              "commit T3, begin T4", "rollback T4"}));
+    }
+}
+
+// Whether the server still holds the transaction is unknown: the connection keeps it open, so no
+// other one begins on it.
+TEST_F(FreeTdsOdbc, AnEndOnALostConnectionLeavesTheTransactionOpen) {
+    server.On("lost", {TdsServer::Disconnect()});
+    Open();
+    connection.BeginTrans();
+    EXPECT_TRUE(Failure([&] { Run("lost"); }));
+    const auto failure = Failure([&] { connection.RollbackTrans(); });
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->SqlState(), "08S01");
+    EXPECT_TRUE(connection.InTransaction());
+    EXPECT_EQ(server.Log(), (QStringList{"login sa qen", "begin T1", "batch[T1] lost"}));
+}
+
 TEST_F(FreeTdsOdbc, AStatementPastItsTimeOutIsCancelledAndTheConnectionGoesOn) {
     server.On("slow", {TdsServer::Delay(30), TdsServer::Count(1)});
     Open();

@@ -133,6 +133,12 @@ TdsServer& TdsServer::Databases(const QStringList& names) {
     return *this;
 }
 
+TdsServer& TdsServer::BeginAfterRefusal(bool begins) {
+    script_.insert(QStringLiteral("begin_after_refusal"), begins);
+    WriteScript();
+    return *this;
+}
+
 TdsServer& TdsServer::On(const QString& text, const QJsonArray& answer) {
     rules_.prepend(QJsonObject{{"text", text}, {"answer", answer}});
     WriteScript();
@@ -179,6 +185,14 @@ QJsonObject TdsServer::Print(const QString& message) {
 
 QJsonObject TdsServer::Delay(double seconds) {
     return {{"delay", seconds}};
+}
+
+QJsonObject TdsServer::Rollback() {
+    return {{"rollback", true}};
+}
+
+QJsonObject TdsServer::Disconnect() {
+    return {{"disconnect", true}};
 }
 
 std::vector<QJsonObject> TdsServer::Events() const {

@@ -33,6 +33,9 @@ public:
     TdsServer& Login(const QString& mode);
     // The databases that exist; a login to another one fails with error 4060.
     TdsServer& Databases(const QStringList& names);
+    // Whether a commit or rollback refused for want of a transaction (3902, 3903) still begins
+    // the next one when the request asks for it; it does unless told otherwise.
+    TdsServer& BeginAfterRefusal(bool begins);
     // The answer to a batch of exactly this text, or holding this part; the newest rule that
     // matches a batch answers it.
     TdsServer& On(const QString& text, const QJsonArray& answer);
@@ -51,6 +54,11 @@ public:
                              int line = 1);
     static QJsonObject Print(const QString& message);
     static QJsonObject Delay(double seconds);
+    // The server rolls the connection's open transaction back itself, as it does for a deadlock
+    // victim (1205) or an error under SET XACT_ABORT ON.
+    static QJsonObject Rollback();
+    // The connection is lost: the server closes it without a word.
+    static QJsonObject Disconnect();
 
     // Everything the server was sent, in order: one object per login, batch, transaction request
     // and attention (see tds_server.py).

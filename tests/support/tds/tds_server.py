@@ -10,15 +10,24 @@ and exits when its standard input closes (the test that started it has gone) or 
 SCRIPT is JSON, read anew at every login and batch, so a test may change it between calls:
   {"login": "accept" | "refuse" | "silent",        (default "accept")
    "databases": ["qen", ...],                       (optional: other databases fail with 4060)
+   "begin_after_refusal": true | false,             (default true: a commit or rollback refused
+                                                     for want of a transaction, 3902 or 3903,
+                                                     still begins the next one when asked to)
    "batches": [{"text": exact batch text, "answer": [...]},
                {"contains": part of the text, "answer": [...]}, ...]}
-The first rule that matches a batch answers it; a batch no rule matches succeeds with nothing.
+The first rule that matches a batch answers it; a batch no rule matches succeeds with nothing,
+except "BEGIN TRANSACTION", which begins a transaction when none is open.
 An answer is a list of results, sent in order:
   {"columns": [{"name": "a", "type": "nvarchar" | "int"}, ...], "rows": [["x", null], ...]}
   {"count": 3}                                      (a statement that changed 3 rows)
   {"error": {"number": 208, "message": "...", "state": 1, "class": 16, "line": 1}}
   {"info": {"message": "...", "number": 0, "state": 1, "class": 0, "line": 1}}  (PRINT)
   {"delay": 2.5}                                    (seconds; an ATTENTION ends the batch)
+  {"rollback": true}                                (the server rolls the open transaction back
+                                                     itself: a deadlock victim, XACT_ABORT, a
+                                                     trigger's ROLLBACK)
+  {"disconnect": true}                              (the connection is lost: closed at once)
+  {"begin": true}                                   (a transaction begins, when none is open)
 
 LOG gets one JSON object per line for each event, written before the event is answered:
   {"connection": 1, "event": "login", "user", "password", "database", "application", "tds"}
@@ -235,7 +244,7 @@ class Connection:
         transaction, data = self.split_headers(payload)
         text = data.decode("utf-16-le")
         self.server.log(self.number, "batch", text=text, transaction=transaction)
-        answer = []
+        answer = [{"begin": True}] if text == "BEGIN TRANSACTION" else []
         for rule in self.server.script().get("batches", []):
             if rule.get("text") == text or ("contains" in rule and rule["contains"] in text):
                 answer = rule.get("answer", [])
@@ -272,6 +281,18 @@ class Connection:
                 i = result["info"]
                 tokens.append(message_token(INFO, i.get("number", 0), i["message"],
                                             i.get("state", 1), i.get("class", 0), i.get("line", 1)))
+            elif "begin" in result:
+                if not self.transaction:
+                    self.transaction = self.server.next_transaction()
+                    tokens.append(env_change(ENV_BEGIN, b_varbyte(descriptor(self.transaction)),
+                                             b_varbyte(b"")))
+            elif "disconnect" in result:
+                raise Closed()
+            elif "rollback" in result:
+                if self.transaction:
+                    tokens.append(env_change(ENV_ROLLBACK, b_varbyte(b""),
+                                             b_varbyte(descriptor(self.transaction))))
+                    self.transaction = 0
             elif "delay" in result:
                 if tokens:
                     flush(False)
@@ -308,7 +329,7 @@ class Connection:
         again = data[3 + 2 * name_length] & 0x01  # begin the next transaction at once
         commit = request == TM_COMMIT
         ended, self.transaction = self.transaction, 0
-        if again:
+        if again and (ended or self.server.script().get("begin_after_refusal", True)):
             self.transaction = self.server.next_transaction()
         self.server.log(self.number, "commit" if commit else "rollback", transaction=ended,
                         next=self.transaction)
