@@ -4,8 +4,10 @@
 #include "platform/data/DataLink.h"
 #include "platform/data/DataSource.h"
 #include "platform/rtl/Conversions.h"
+#include "platform/rtl/Format.h"
 
 #include <algorithm>
+#include <limits>
 
 // Follows the master's dataset: every move, change of the whole dataset, change of a master
 // field and opening or closing shows the matching records again.
@@ -150,7 +152,7 @@ void TMemoryDataSet::BindColumns() {
         fieldColumns_[std::size_t(i)] = int(column - columns_.begin());
         if (field.DataType() != ftAutoInc)
             continue;
-        TAutoIncColumn autoInc{fieldColumns_[std::size_t(i)], {}};
+        TAutoIncColumn autoInc{fieldColumns_[std::size_t(i)], field.FieldName(), {}};
         for (const TRecord& record : records_)
             ++autoInc.counts[ValueOf(record, autoInc.column).toInt()];
         autoIncs_.push_back(std::move(autoInc));
@@ -158,7 +160,12 @@ void TMemoryDataSet::BindColumns() {
 }
 
 int TMemoryDataSet::NextAutoInc(const TAutoIncColumn& autoInc) const {
-    return autoInc.counts.empty() ? 1 : std::max(1, autoInc.counts.rbegin()->first + 1);
+    if (autoInc.counts.empty())
+        return 1;
+    const int highest = autoInc.counts.rbegin()->first;
+    if (highest == std::numeric_limits<int>::max())
+        DatabaseError(Format(SAutoIncOverflow, {autoInc.fieldName, highest}), this);
+    return std::max(1, highest + 1);
 }
 
 // A record stored (before == nullptr), changed or deleted (after == nullptr).

@@ -341,6 +341,48 @@ TEST_F(MemoryDataSetTest, AutoIncrementFollowsTheHighestNumberHeld) {
     }
 }
 
+// Past the highest number an integer holds there is no next one: the post is refused, in
+// whichever way the record asks for a number, and nothing is stored.
+TEST_F(MemoryDataSetTest, AutoIncrementRefusesAPostPastTheHighestNumber) {
+    TMemoryDataSet numbered;
+    numbered.SetName("Numery");
+    numbered.FieldDefs().Add("NR", ftAutoInc);
+    numbered.FieldDefs().Add("X", ftString);
+    numbered.Open();
+    numbered.AppendRecord({5, QString("a")});
+    numbered.AppendRecord({2147483647, QString("b")});
+    TField& nr = *numbered.FieldByName("NR");
+    TField& x = *numbered.FieldByName("X");
+    struct Case {
+        const char* name;
+        std::function<void()> change;
+        TDataSetState state;
+    } const cases[] = {
+        {"appended", [&] { numbered.Append(), x.SetText("c"); }, dsInsert},
+        {"emptied in edit", [&] { numbered.First(), numbered.Edit(), nr.SetValue(Null()); },
+         dsEdit},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.change();
+        EXPECT_EQ(DatabaseErrorOf([&] { numbered.Post(); }),
+                  "Numery: Field 'NR' has no next number after 2147483647");
+        EXPECT_EQ(numbered.State(), c.state);
+        numbered.Cancel();
+        EXPECT_EQ(numbered.RecordCount(), 2);
+        numbered.First();
+        EXPECT_EQ(nr.Value(), 5);
+        EXPECT_EQ(x.Text(), "a");
+        numbered.Last();
+        EXPECT_EQ(nr.Value(), 2147483647);
+        EXPECT_EQ(x.Text(), "b");
+    }
+    // The counts were left alone: with the highest gone, the next number follows the one held.
+    numbered.Delete();
+    numbered.AppendRecord({Null(), QString("c")});
+    EXPECT_EQ(nr.Value(), 6);
+}
+
 TEST_F(MemoryDataSetTest, SetKeyAndGotoKeyFindTheKeysRecord) {
     data.SetKey();
     EXPECT_EQ(data.State(), dsSetKey);
