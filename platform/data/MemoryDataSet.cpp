@@ -48,6 +48,9 @@ void TMemoryDataSet::SetMasterSource(TDataSource* dataSource) {
     if (dataSource && IsLinkedTo(dataSource))
         DatabaseError(SCircularDataLink, this);
     masterLink_->SetDataSource(dataSource);
+    // Giving or taking an inactive master leaves the link inactive, so it heard nothing.
+    if (Active() && CurrentFilter() != filter_)
+        MasterChanged();
 }
 
 void TMemoryDataSet::SetMasterFields(const QString& fieldNames) {

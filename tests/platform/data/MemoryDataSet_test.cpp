@@ -529,6 +529,29 @@ TEST_F(MasterDetailTest, FreeingTheMastersDataSourceShowsAllRecordsAsSettingNone
     EXPECT_EQ(Items(), "abcd");
 }
 
+// Taking the master source away shows every record, and giving one that is inactive shows none,
+// at once, whichever way the master is inactive.
+TEST_F(MasterDetailTest, AnInactiveMastersSourceTakenOrGivenShowsTheRightRecordsAtOnce) {
+    struct Way {
+        const char* name;
+        std::function<void(bool)> setActive;
+    } const ways[] = {
+        {"closed", [&](bool active) { orders.SetActive(active); }},
+        {"its data source disabled", [&](bool active) { ordersSource.SetEnabled(active); }},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        way.setActive(false);
+        EXPECT_EQ(lines.RecordCount(), 0);
+        lines.SetMasterSource(nullptr);
+        EXPECT_EQ(Items(), "abcd");
+        lines.SetMasterSource(&ordersSource);
+        EXPECT_EQ(lines.RecordCount(), 0);
+        way.setActive(true);
+        EXPECT_EQ(Items(), "ac");
+    }
+}
+
 TEST_F(MasterDetailTest, LinkedDatasetsAreKnownAndCirclesRefused) {
     TDataSource linesSource;
     linesSource.SetDataSet(&lines);
