@@ -10,7 +10,8 @@
 #include <limits>
 
 // Follows the master's dataset: every move, change of the whole dataset, change of a master
-// field and opening or closing shows the matching records again.
+// field and opening or closing shows the matching records again; while the master's controls
+// are disabled, only its opening and closing.
 class TMemoryDataSet::TMasterLink : public TDataLink {
 public:
     explicit TMasterLink(TMemoryDataSet& detail) : detail_(detail) {}
@@ -26,6 +27,11 @@ protected:
     void CheckBrowseMode() override {
         if (detail_.Active())
             detail_.CheckBrowseMode();
+    }
+    void DataEvent(TDataEvent event, const TDataEventInfo& info) override {
+        TDataLink::DataEvent(event, info);
+        if (event == deDisabledStateChange)
+            detail_.MasterOpenChanged(info.Open);
     }
 
 private:
@@ -80,11 +86,22 @@ void TMemoryDataSet::MasterChanged() {
     RecordsReplaced();
 }
 
+void TMemoryDataSet::MasterOpenChanged(bool open) {
+    if (filter_.filtered && filter_.masterActive != open)
+        MasterChanged();
+}
+
+// A master closed while its controls are disabled keeps its data source active, but its fields
+// are gone.
+bool TMemoryDataSet::MasterOpen() const {
+    return masterLink_->Active() && masterLink_->DataSet()->Active();
+}
+
 bool TMemoryDataSet::MasterValues(std::vector<TField*>& detail,
                                   std::vector<Variant>& master) const {
     if (!MasterSource() || masterFields_.isEmpty())
         return false;
-    if (!masterLink_->Active())
+    if (!MasterOpen())
         return true;
     std::vector<TField*> masterFields;
     masterLink_->DataSet()->GetFieldList(masterFields, masterFields_);
@@ -101,7 +118,7 @@ TMemoryDataSet::TFilter TMemoryDataSet::CurrentFilter() const {
     filter.filtered = MasterValues(detail, filter.masterValues);
     if (!filter.filtered)
         return filter;
-    filter.masterActive = masterLink_->Active();
+    filter.masterActive = MasterOpen();
     for (const TField* field : detail)
         filter.detailColumns.push_back(fieldColumns_[std::size_t(field->Index())]);
     return filter;

@@ -15,7 +15,8 @@
 //
 // As a detail of a master data source it shows only the records whose DetailFields equal the
 // master's current MasterFields, follows the master's moves and changes, and gives a new record
-// the master's values; with the master inactive it shows no record.
+// the master's values; with the master inactive (its dataset closed, even while its controls are
+// disabled) it shows no record.
 class TMemoryDataSet : public TDataSet {
 public:
     explicit TMemoryDataSet(TComponent* owner = nullptr);
@@ -64,6 +65,8 @@ private:
 
     void BindColumns();
     void MasterChanged();
+    void MasterOpenChanged(bool open);
+    bool MasterOpen() const;
     bool IsMasterField(const TField* field) const;
     // False when the records depend on no master; else the detail fields and the master's values.
     bool MasterValues(std::vector<TField*>& detail, std::vector<Variant>& master) const;

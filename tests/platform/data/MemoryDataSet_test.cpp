@@ -552,6 +552,56 @@ TEST_F(MasterDetailTest, AnInactiveMastersSourceTakenOrGivenShowsTheRightRecords
     }
 }
 
+// A master closed while its controls are disabled is inactive to the detail at once: whatever
+// the detail does meanwhile, it shows no record, gives new records no master values and reads
+// none of the master's fields, and it follows the master again as soon as that opens.
+TEST_F(MasterDetailTest, AMasterClosedWhileItsControlsAreDisabledIsInactive) {
+    TField& order = *lines.FieldByName("ZAM");
+    TField& item = *lines.FieldByName("POZ");
+    struct Case {
+        const char* name;
+        std::function<void()> meanwhile;
+    } const cases[] = {
+        {"nothing", [] {}},
+        {"an edit posted", [&] { lines.Edit(), item.SetText("x"), lines.Post(); }},
+        {"a record appended",
+         [&] {
+             lines.Append();
+             EXPECT_TRUE(order.IsNull());
+             item.SetText("y");
+             lines.Post();
+         }},
+        {"the empty detail's delete refused",
+         [&] {
+             EXPECT_EQ(DatabaseErrorOf([&] { lines.Delete(); }),
+                       "Cannot perform this operation on an empty dataset");
+         }},
+        {"the detail reopened", [&] { lines.Close(), lines.Open(); }},
+        {"the master source taken and given",
+         [&] {
+             lines.SetMasterSource(nullptr);
+             EXPECT_EQ(lines.RecordCount(), 6);
+             lines.SetMasterSource(&ordersSource);
+         }},
+        {"the detail fields set", [&] { lines.SetDetailFields("ZAM"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        orders.DisableControls();
+        orders.Close();
+        EXPECT_EQ(lines.RecordCount(), 0);
+        c.meanwhile();
+        EXPECT_TRUE(lines.Active());
+        EXPECT_EQ(lines.RecordCount(), 0);
+        orders.Open();
+        EXPECT_EQ(Items(), "ac");
+        orders.EnableControls();
+        EXPECT_EQ(Items(), "ac");
+    }
+    lines.SetMasterSource(nullptr);
+    EXPECT_EQ(Items(), "abcdxy");
+}
+
 TEST_F(MasterDetailTest, LinkedDatasetsAreKnownAndCirclesRefused) {
     TDataSource linesSource;
     linesSource.SetDataSet(&lines);
