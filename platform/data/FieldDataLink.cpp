@@ -28,7 +28,7 @@ bool TFieldDataLink::CanModify() const {
 bool TFieldDataLink::Edit() {
     if (CanModify())
         TDataLink::Edit();
-    return editing_;
+    return Editing();
 }
 
 void TFieldDataLink::Reset() {

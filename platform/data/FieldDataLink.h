@@ -32,8 +32,9 @@ public:
     TComponent* Control() const { return control_; }
     void SetControl(TComponent* control) { control_ = control; }
 
-    // The base's editing state together with CanModify.
-    bool Editing() const { return editing_; }
+    // The base's editing state together with CanModify; never without a field, also while the
+    // control has not yet heard that the field was let go of.
+    bool Editing() const { return editing_ && field_; }
     // Not read-only, a field bound, and the field can be modified.
     bool CanModify() const;
     // When CanModify: asks the data source to edit. Returns Editing.
@@ -67,6 +68,7 @@ private:
     TField* field_ = nullptr;
     QString fieldName_;
     TComponent* control_ = nullptr;
+    // What the control last heard.
     bool editing_ = false;
     bool modified_ = false;
     // The field was let go of while the dataset's controls were disabled: the control still

@@ -113,6 +113,22 @@ TEST_F(FieldDataLinkTest, FollowsTheDisabledStateNotification) {
     EXPECT_EQ(Take(), "data:- ");
 }
 
+// The field let go of while the controls are disabled takes the editing with it: the control
+// can no longer edit, and hears so once the controls are enabled.
+TEST_F(FieldDataLinkTest, ALinkWhoseFieldWasLetGoOfIsNotEditing) {
+    ASSERT_TRUE(link.Edit());
+    Take();
+    data.DisableControls();
+    data.Close();
+    EXPECT_EQ(link.Field(), nullptr);
+    EXPECT_FALSE(link.Editing());
+    EXPECT_FALSE(link.Edit());
+    EXPECT_EQ(Take(), "");
+    data.EnableControls();
+    EXPECT_FALSE(link.Editing());
+    EXPECT_EQ(Take(), "editing data:- ");
+}
+
 TEST_F(FieldDataLinkTest, FocusesItsControlWhenItCan) {
     control.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&control));
