@@ -76,6 +76,9 @@ void TFieldDataLink::UpdateField() {
 
 void TFieldDataLink::ActiveChanged() {
     UpdateField();
+    if (Active() == activeTold_)
+        return;
+    activeTold_ = Active();
     Notify(OnActiveChange);
 }
 
