@@ -22,6 +22,7 @@ inline const QString SCircularDataLink = QStringLiteral("Circular datalinks are 
 inline const QString SPropDefByLookup = QStringLiteral("Property already defined by lookup field");
 inline const QString SNotReplicatable = QStringLiteral("Operation not allowed in a DBCtrlGrid");
 inline const QString SFieldReadOnly = QStringLiteral("Field '%s' cannot be modified");
+inline const QString SAutoIncOverflow = QStringLiteral("Field '%s' has no next number after %d");
 inline const QString SDataSetMissing = QStringLiteral("Field '%s' has no dataset");
 inline const QString SFieldAccessError = QStringLiteral("Cannot access field '%s' as type %s");
 inline const QString SInvalidIntegerValue =

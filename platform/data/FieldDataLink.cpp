@@ -28,7 +28,7 @@ bool TFieldDataLink::CanModify() const {
 bool TFieldDataLink::Edit() {
     if (CanModify())
         TDataLink::Edit();
-    return editing_;
+    return Editing();
 }
 
 void TFieldDataLink::Reset() {
@@ -76,6 +76,9 @@ void TFieldDataLink::UpdateField() {
 
 void TFieldDataLink::ActiveChanged() {
     UpdateField();
+    if (Active() == activeTold_)
+        return;
+    activeTold_ = Active();
     Notify(OnActiveChange);
 }
 

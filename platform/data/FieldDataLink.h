@@ -17,7 +17,8 @@ class TComponent;
 // dataset's controls are disabled the link follows the disabled-state notification: it looks
 // the field up again when the dataset is open, and lets go of it when the dataset is closed,
 // notifying the control when it next binds or lets go (at the latest when the controls are
-// enabled again or the dataset goes).
+// enabled again or the dataset goes). The control hears the link turn active and inactive in
+// pairs: an activation whose look-up fails is not told, nor is its end.
 class TFieldDataLink : public TDataLink {
 public:
     TFieldDataLink();
@@ -32,8 +33,9 @@ public:
     TComponent* Control() const { return control_; }
     void SetControl(TComponent* control) { control_ = control; }
 
-    // The base's editing state together with CanModify.
-    bool Editing() const { return editing_; }
+    // The base's editing state together with CanModify; never without a field, also while the
+    // control has not yet heard that the field was let go of.
+    bool Editing() const { return editing_ && field_; }
     // Not read-only, a field bound, and the field can be modified.
     bool CanModify() const;
     // When CanModify: asks the data source to edit. Returns Editing.
@@ -67,7 +69,9 @@ private:
     TField* field_ = nullptr;
     QString fieldName_;
     TComponent* control_ = nullptr;
+    // What the control last heard.
     bool editing_ = false;
+    bool activeTold_ = false;
     bool modified_ = false;
     // The field was let go of while the dataset's controls were disabled: the control still
     // shows it.

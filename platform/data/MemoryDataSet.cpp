@@ -4,11 +4,14 @@
 #include "platform/data/DataLink.h"
 #include "platform/data/DataSource.h"
 #include "platform/rtl/Conversions.h"
+#include "platform/rtl/Format.h"
 
 #include <algorithm>
+#include <limits>
 
 // Follows the master's dataset: every move, change of the whole dataset, change of a master
-// field and opening or closing shows the matching records again.
+// field and opening or closing shows the matching records again; while the master's controls
+// are disabled, only its opening and closing.
 class TMemoryDataSet::TMasterLink : public TDataLink {
 public:
     explicit TMasterLink(TMemoryDataSet& detail) : detail_(detail) {}
@@ -24,6 +27,11 @@ protected:
     void CheckBrowseMode() override {
         if (detail_.Active())
             detail_.CheckBrowseMode();
+    }
+    void DataEvent(TDataEvent event, const TDataEventInfo& info) override {
+        TDataLink::DataEvent(event, info);
+        if (event == deDisabledStateChange)
+            detail_.MasterOpenChanged(info.Open);
     }
 
 private:
@@ -46,6 +54,9 @@ void TMemoryDataSet::SetMasterSource(TDataSource* dataSource) {
     if (dataSource && IsLinkedTo(dataSource))
         DatabaseError(SCircularDataLink, this);
     masterLink_->SetDataSource(dataSource);
+    // Giving or taking an inactive master leaves the link inactive, so it heard nothing.
+    if (Active() && CurrentFilter() != filter_)
+        MasterChanged();
 }
 
 void TMemoryDataSet::SetMasterFields(const QString& fieldNames) {
@@ -75,11 +86,22 @@ void TMemoryDataSet::MasterChanged() {
     RecordsReplaced();
 }
 
+void TMemoryDataSet::MasterOpenChanged(bool open) {
+    if (filter_.filtered && filter_.masterActive != open)
+        MasterChanged();
+}
+
+// A master closed while its controls are disabled keeps its data source active, but its fields
+// are gone.
+bool TMemoryDataSet::MasterOpen() const {
+    return masterLink_->Active() && masterLink_->DataSet()->Active();
+}
+
 bool TMemoryDataSet::MasterValues(std::vector<TField*>& detail,
                                   std::vector<Variant>& master) const {
     if (!MasterSource() || masterFields_.isEmpty())
         return false;
-    if (!masterLink_->Active())
+    if (!MasterOpen())
         return true;
     std::vector<TField*> masterFields;
     masterLink_->DataSet()->GetFieldList(masterFields, masterFields_);
@@ -96,7 +118,7 @@ TMemoryDataSet::TFilter TMemoryDataSet::CurrentFilter() const {
     filter.filtered = MasterValues(detail, filter.masterValues);
     if (!filter.filtered)
         return filter;
-    filter.masterActive = masterLink_->Active();
+    filter.masterActive = MasterOpen();
     for (const TField* field : detail)
         filter.detailColumns.push_back(fieldColumns_[std::size_t(field->Index())]);
     return filter;
@@ -150,7 +172,7 @@ void TMemoryDataSet::BindColumns() {
         fieldColumns_[std::size_t(i)] = int(column - columns_.begin());
         if (field.DataType() != ftAutoInc)
             continue;
-        TAutoIncColumn autoInc{fieldColumns_[std::size_t(i)], {}};
+        TAutoIncColumn autoInc{fieldColumns_[std::size_t(i)], field.FieldName(), {}};
         for (const TRecord& record : records_)
             ++autoInc.counts[ValueOf(record, autoInc.column).toInt()];
         autoIncs_.push_back(std::move(autoInc));
@@ -158,7 +180,12 @@ void TMemoryDataSet::BindColumns() {
 }
 
 int TMemoryDataSet::NextAutoInc(const TAutoIncColumn& autoInc) const {
-    return autoInc.counts.empty() ? 1 : std::max(1, autoInc.counts.rbegin()->first + 1);
+    if (autoInc.counts.empty())
+        return 1;
+    const int highest = autoInc.counts.rbegin()->first;
+    if (highest == std::numeric_limits<int>::max())
+        DatabaseError(Format(SAutoIncOverflow, {autoInc.fieldName, highest}), this);
+    return std::max(1, highest + 1);
 }
 
 // A record stored (before == nullptr), changed or deleted (after == nullptr).

@@ -10,11 +10,13 @@
 
 // A dataset that holds its records in memory, in the order they were inserted. The records
 // stay when the dataset is closed and opened again. ftAutoInc fields left Null get the next
-// number (one above the highest) when the record is posted.
+// number (one above the highest) when the record is posted; past 2147483647 the post is refused
+// with "Field '%s' has no next number after %d".
 //
 // As a detail of a master data source it shows only the records whose DetailFields equal the
 // master's current MasterFields, follows the master's moves and changes, and gives a new record
-// the master's values; with the master inactive it shows no record.
+// the master's values; with the master inactive (its dataset closed, even while its controls are
+// disabled) it shows no record.
 class TMemoryDataSet : public TDataSet {
 public:
     explicit TMemoryDataSet(TComponent* owner = nullptr);
@@ -57,11 +59,14 @@ private:
     // How many records hold each number of an ftAutoInc column, so the highest is at hand.
     struct TAutoIncColumn {
         int column;
+        QString fieldName;
         std::map<int, int> counts;
     };
 
     void BindColumns();
     void MasterChanged();
+    void MasterOpenChanged(bool open);
+    bool MasterOpen() const;
     bool IsMasterField(const TField* field) const;
     // False when the records depend on no master; else the detail fields and the master's values.
     bool MasterValues(std::vector<TField*>& detail, std::vector<Variant>& master) const;
@@ -73,6 +78,7 @@ private:
     int RecordIndex(int record) const;
     int ShownAt(int index) const;
     static const Variant& ValueOf(const TRecord& record, int column);
+    // Raises when the highest number held is the highest an integer holds.
     int NextAutoInc(const TAutoIncColumn& autoInc) const;
     void RecountAutoIncs(const TRecord* before, const TRecord* after);
 

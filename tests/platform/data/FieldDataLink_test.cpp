@@ -3,12 +3,14 @@
 #include "platform/data/DataSource.h"
 #include "platform/data/MemoryDataSet.h"
 #include "platform/rtl/Exceptions.h"
+#include "tests/support/DatabaseErrorOf.h"
 
 #include <QTest>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 namespace {
@@ -111,6 +113,58 @@ TEST_F(FieldDataLinkTest, FollowsTheDisabledStateNotification) {
     data.EnableControls();
     EXPECT_EQ(link.Field(), nullptr);
     EXPECT_EQ(Take(), "data:- ");
+}
+
+// The field let go of while the controls are disabled takes the editing with it: the control
+// can no longer edit, and hears so once the controls are enabled.
+TEST_F(FieldDataLinkTest, ALinkWhoseFieldWasLetGoOfIsNotEditing) {
+    ASSERT_TRUE(link.Edit());
+    Take();
+    data.DisableControls();
+    data.Close();
+    EXPECT_EQ(link.Field(), nullptr);
+    EXPECT_FALSE(link.Editing());
+    EXPECT_FALSE(link.Edit());
+    EXPECT_EQ(Take(), "");
+    data.EnableControls();
+    EXPECT_FALSE(link.Editing());
+    EXPECT_EQ(Take(), "editing data:- ");
+}
+
+// The control hears the link turn active and inactive in pairs: an activation whose look-up
+// fails is not told, and neither is its end.
+TEST_F(FieldDataLinkTest, AFailedLookUpOnActivationTellsNoActiveChange) {
+    link.OnActiveChange = [this](TDataLink*) { log += link.Active() ? "active " : "inactive "; };
+    const auto attach = [&] { link.SetDataSource(&source); };
+    const auto open = [&] { data.Open(); };
+    struct Case {
+        const char* name;
+        std::function<void()> before;
+        std::function<void()> activate;
+        bool active; // the link stays active after the failure
+    } const cases[] = {
+        {"the dataset opened", attach, open, false},
+        {"the link attached", open, attach, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        link.SetDataSource(nullptr);
+        data.Close();
+        link.SetFieldName("BRAK");
+        c.before();
+        Take();
+        EXPECT_EQ(DatabaseErrorOf(c.activate), "Grupa: Field 'BRAK' not found");
+        EXPECT_EQ(link.Active(), c.active);
+        EXPECT_EQ(data.Active(), c.active);
+        data.Close();
+        EXPECT_EQ(Take(), "");
+
+        // With the field there, both changes are told.
+        link.SetFieldName("NAZWA");
+        data.Open();
+        data.Close();
+        EXPECT_EQ(Take(), "data:a active data:- inactive ");
+    }
 }
 
 TEST_F(FieldDataLinkTest, FocusesItsControlWhenItCan) {

@@ -341,6 +341,48 @@ TEST_F(MemoryDataSetTest, AutoIncrementFollowsTheHighestNumberHeld) {
     }
 }
 
+// Past the highest number an integer holds there is no next one: the post is refused, in
+// whichever way the record asks for a number, and nothing is stored.
+TEST_F(MemoryDataSetTest, AutoIncrementRefusesAPostPastTheHighestNumber) {
+    TMemoryDataSet numbered;
+    numbered.SetName("Numery");
+    numbered.FieldDefs().Add("NR", ftAutoInc);
+    numbered.FieldDefs().Add("X", ftString);
+    numbered.Open();
+    numbered.AppendRecord({5, QString("a")});
+    numbered.AppendRecord({2147483647, QString("b")});
+    TField& nr = *numbered.FieldByName("NR");
+    TField& x = *numbered.FieldByName("X");
+    struct Case {
+        const char* name;
+        std::function<void()> change;
+        TDataSetState state;
+    } const cases[] = {
+        {"appended", [&] { numbered.Append(), x.SetText("c"); }, dsInsert},
+        {"emptied in edit", [&] { numbered.First(), numbered.Edit(), nr.SetValue(Null()); },
+         dsEdit},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.change();
+        EXPECT_EQ(DatabaseErrorOf([&] { numbered.Post(); }),
+                  "Numery: Field 'NR' has no next number after 2147483647");
+        EXPECT_EQ(numbered.State(), c.state);
+        numbered.Cancel();
+        EXPECT_EQ(numbered.RecordCount(), 2);
+        numbered.First();
+        EXPECT_EQ(nr.Value(), 5);
+        EXPECT_EQ(x.Text(), "a");
+        numbered.Last();
+        EXPECT_EQ(nr.Value(), 2147483647);
+        EXPECT_EQ(x.Text(), "b");
+    }
+    // The counts were left alone: with the highest gone, the next number follows the one held.
+    numbered.Delete();
+    numbered.AppendRecord({Null(), QString("c")});
+    EXPECT_EQ(nr.Value(), 6);
+}
+
 TEST_F(MemoryDataSetTest, SetKeyAndGotoKeyFindTheKeysRecord) {
     data.SetKey();
     EXPECT_EQ(data.State(), dsSetKey);
@@ -485,6 +527,79 @@ TEST_F(MasterDetailTest, FreeingTheMastersDataSourceShowsAllRecordsAsSettingNone
     master.reset();
     EXPECT_EQ(lines.MasterSource(), nullptr);
     EXPECT_EQ(Items(), "abcd");
+}
+
+// Taking the master source away shows every record, and giving one that is inactive shows none,
+// at once, whichever way the master is inactive.
+TEST_F(MasterDetailTest, AnInactiveMastersSourceTakenOrGivenShowsTheRightRecordsAtOnce) {
+    struct Way {
+        const char* name;
+        std::function<void(bool)> setActive;
+    } const ways[] = {
+        {"closed", [&](bool active) { orders.SetActive(active); }},
+        {"its data source disabled", [&](bool active) { ordersSource.SetEnabled(active); }},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        way.setActive(false);
+        EXPECT_EQ(lines.RecordCount(), 0);
+        lines.SetMasterSource(nullptr);
+        EXPECT_EQ(Items(), "abcd");
+        lines.SetMasterSource(&ordersSource);
+        EXPECT_EQ(lines.RecordCount(), 0);
+        way.setActive(true);
+        EXPECT_EQ(Items(), "ac");
+    }
+}
+
+// A master closed while its controls are disabled is inactive to the detail at once: whatever
+// the detail does meanwhile, it shows no record, gives new records no master values and reads
+// none of the master's fields, and it follows the master again as soon as that opens.
+TEST_F(MasterDetailTest, AMasterClosedWhileItsControlsAreDisabledIsInactive) {
+    TField& order = *lines.FieldByName("ZAM");
+    TField& item = *lines.FieldByName("POZ");
+    struct Case {
+        const char* name;
+        std::function<void()> meanwhile;
+    } const cases[] = {
+        {"nothing", [] {}},
+        {"an edit posted", [&] { lines.Edit(), item.SetText("x"), lines.Post(); }},
+        {"a record appended",
+         [&] {
+             lines.Append();
+             EXPECT_TRUE(order.IsNull());
+             item.SetText("y");
+             lines.Post();
+         }},
+        {"the empty detail's delete refused",
+         [&] {
+             EXPECT_EQ(DatabaseErrorOf([&] { lines.Delete(); }),
+                       "Cannot perform this operation on an empty dataset");
+         }},
+        {"the detail reopened", [&] { lines.Close(), lines.Open(); }},
+        {"the master source taken and given",
+         [&] {
+             lines.SetMasterSource(nullptr);
+             EXPECT_EQ(lines.RecordCount(), 6);
+             lines.SetMasterSource(&ordersSource);
+         }},
+        {"the detail fields set", [&] { lines.SetDetailFields("ZAM"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        orders.DisableControls();
+        orders.Close();
+        EXPECT_EQ(lines.RecordCount(), 0);
+        c.meanwhile();
+        EXPECT_TRUE(lines.Active());
+        EXPECT_EQ(lines.RecordCount(), 0);
+        orders.Open();
+        EXPECT_EQ(Items(), "ac");
+        orders.EnableControls();
+        EXPECT_EQ(Items(), "ac");
+    }
+    lines.SetMasterSource(nullptr);
+    EXPECT_EQ(Items(), "abcdxy");
 }
 
 TEST_F(MasterDetailTest, LinkedDatasetsAreKnownAndCirclesRefused) {
