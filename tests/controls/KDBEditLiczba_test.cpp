@@ -9,6 +9,7 @@
 #include "tests/support/ModalAnswerer.h"
 
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -426,6 +427,50 @@ TEST_F(DBEdit, TheClampedMinimumIsTheValueWritten) {
     Leave();
     ASSERT_EQ(answerer.SeenWindows().size(), 1u);
     EXPECT_EQ(Field("KWOTA")->AsFloat(), 10);
+}
+
+TEST_F(DBEdit, AControlFreedWhileItsModalWindowIsOpenWritesNothing) {
+    struct Case {
+        const char* name;
+        std::function<void()> open; // the record edited, the control focused
+    } const cases[] = {
+        {"range warning on leaving",
+         [this] {
+             edit->SetKMaxWartosc(100);
+             edit->SetKMinWartosc(20);
+             edit->SetKMinWartoscUstawiona(true);
+             Type("5");
+             Leave();
+         }},
+        {"pop-up editor after Esc",
+         [this] {
+             edit->SetKEdycjaCalosciowa(true);
+             Press(Qt::Key_Escape);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QPointer<TKDBEditLiczba> control = edit = new TKDBEditLiczba(nullptr, &form);
+        SetBounds(edit, 10, 100, 120, 21);
+        edit->SetKLiczbaMiejscPoPrzecinku(2);
+        edit->SetDataSource(&source);
+        edit->SetDataField(QStringLiteral("KWOTA"));
+        edit->show();
+        BackToTheForm();
+        data.Edit();
+        Enter();
+        ModalAnswerer answerer;
+        answerer.Then([this](QWidget* w) {
+            delete edit; // by a timer of the program's
+            QTimer::singleShot(50, w, [w] { w->close(); });
+        });
+        c.open();
+        EXPECT_TRUE(control.isNull());
+        EXPECT_EQ(answerer.SeenWindows().size(), 1u);
+        EXPECT_EQ(data.State(), dsEdit);
+        EXPECT_EQ(Field("KWOTA")->AsFloat(), 12.5);
+        data.Cancel();
+    }
 }
 
 TEST_F(DBEdit, AFailedWriteKeepsTheValueAndTheFocusAndLeavingAgainRetries) {
