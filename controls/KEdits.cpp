@@ -863,8 +863,14 @@ void TKEditLiczba::KeyDown(Word& Key, TShiftState Shift) {
             UstawKursor();
             Key = 0;
         }
-        if (zmiana)
+        if (zmiana) {
+            // The editing form in place of another form keeps a whole-text selection, so that
+            // the key's character still types over it.
+            const bool caly = CalyTekstZaznaczony();
             Formatuj(false);
+            if (caly)
+                SelectAll();
+        }
     });
 }
 

@@ -304,6 +304,45 @@ TEST_F(DBEdit, ShowingTheStoredValueAgainWritesNothing) {
     }
 }
 
+// Tabbed into while browsing, the edit shows the final form, selected whole; the digit typed
+// replaces it whatever that form adds and whether stepping is on.
+TEST_F(DBEdit, ADigitTypedOverTheFinalFormReplacesTheNumber) {
+    struct Case {
+        const char* name;
+        const char* prefix;
+        const char* suffix;
+        bool grouping;
+        const char* shown;
+    } const cases[] = {
+        {"prefix", "Kwota ", "", false, "Kwota 1234,50"},
+        {"suffix", "", " zł", false, "1234,50 zł"},
+        {"grouping", "", "", true, "1 234,50"},
+        {"all of them", "Kwota ", " zł", true, "Kwota 1 234,50 zł"},
+    };
+    data.Edit();
+    Field("KWOTA")->SetValue(1234.5);
+    data.Post();
+    for (const double step : {0.0, 1.0}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (step != 0 ? ", stepping" : ""));
+            edit->SetKPrefiks(c.prefix);
+            edit->SetKSuffiks(c.suffix);
+            edit->SetKSeparatorTysiecy(c.grouping);
+            edit->SetKInterwalPrzyrostu(step);
+            przed->setFocus();
+            Press(Qt::Key_Tab);
+            ASSERT_TRUE(edit->hasFocus());
+            ASSERT_EQ(edit->Text(), c.shown);
+            ASSERT_EQ(edit->GetSelText(), edit->Text());
+            Type("6");
+            EXPECT_EQ(edit->Text(), "6,00");
+            Leave();
+            EXPECT_EQ(Field("KWOTA")->AsFloat(), 6);
+            data.Cancel();
+        }
+    }
+}
+
 // Whatever the user changes in the number is written, also where the text shows no change.
 TEST_F(DBEdit, EveryChangeTheUserMakesToTheNumberIsWritten) {
     struct Case {
