@@ -18,7 +18,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QProxyStyle>
-#include <QScopeGuard>
 #include <QStyleFactory>
 #include <QValidator>
 #include <QWindow>
@@ -783,8 +782,9 @@ void TKEditLiczba::CMExit() {
 }
 
 void TKEditLiczba::Change() {
-    ZglosZmiane();
-    TCustomKEdit::Change();
+    // The user's change tells the text it leaves once, at its end.
+    if (!FZmiana)
+        TCustomKEdit::Change();
 }
 
 void TKEditLiczba::ZmianaUzytkownika(const std::function<void()>& Zmiana) {
@@ -792,22 +792,22 @@ void TKEditLiczba::ZmianaUzytkownika(const std::function<void()>& Zmiana) {
         Zmiana();
         return;
     }
-    FZmiana = TZmiana{Stan()};
-    const auto koniec = qScopeGuard([this] { FZmiana.reset(); });
+    FZmiana = TZmiana{Stan(), Text()};
     try {
         Zmiana();
     } catch (...) {
-        ZglosZmiane();
+        ZakonczZmiane();
         throw;
     }
-    ZglosZmiane();
+    ZakonczZmiane();
 }
 
-void TKEditLiczba::ZglosZmiane() {
-    if (!FZmiana || FZmiana->zgloszona || (!FZmiana->oprozniona && Stan() == FZmiana->przed))
-        return;
-    FZmiana->zgloszona = true;
-    LiczbaZmieniona();
+void TKEditLiczba::ZakonczZmiane() {
+    const TZmiana zmiana = *std::exchange(FZmiana, std::nullopt);
+    if (zmiana.oprozniona || Stan() != zmiana.przed)
+        LiczbaZmieniona();
+    if (Text() != zmiana.tekst)
+        Change();
 }
 
 void TKEditLiczba::CMEnter() {

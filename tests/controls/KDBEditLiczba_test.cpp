@@ -343,6 +343,25 @@ TEST_F(DBEdit, ADigitTypedOverTheFinalFormReplacesTheNumber) {
     }
 }
 
+// OnChange comes once the key is dealt with: a handler that posts there stores the digit typed
+// over the whole text, not the emptied number on the way.
+TEST_F(DBEdit, AnOnChangeHandlerThatPostsStoresTheDigitTypedOverTheText) {
+    QStringList seen;
+    edit->OnChange = [&](QObject*) {
+        seen << edit->Text();
+        if (data.State() == dsEdit)
+            data.Post();
+    };
+    Press(Qt::Key_Tab);
+    ASSERT_EQ(edit->GetSelText(), "12,50");
+    Type("9");
+    EXPECT_EQ(seen, QStringList{"9,00"});
+    EXPECT_EQ(data.State(), dsBrowse);
+    EXPECT_EQ(Field("KWOTA")->AsFloat(), 9);
+    Leave();
+    EXPECT_EQ(Field("KWOTA")->AsFloat(), 9);
+}
+
 // Whatever the user changes in the number is written, also where the text shows no change.
 TEST_F(DBEdit, EveryChangeTheUserMakesToTheNumberIsWritten) {
     struct Case {
