@@ -139,8 +139,9 @@ void TKDBEditLiczba::KeyDown(Word& Key, TShiftState Shift) {
 
 void TKDBEditLiczba::KeyPress(QChar& Key) {
     const bool escape = std::exchange(FPoEscape, false) && Key == u'\x1b';
+    const QPointer<TKDBEditLiczba> zywa = this; // it may be freed while its pop-up editor is open
     TKEditLiczba::KeyPress(Key);
-    if (escape)
+    if (escape && !zywa.isNull())
         SelectAll();
 }
 
@@ -158,7 +159,11 @@ void TKDBEditLiczba::CMEnter() {
 }
 
 void TKDBEditLiczba::CMExit() {
+    // The control may be freed while the range warning is open; then nothing is written.
+    const QPointer<TKDBEditLiczba> zywa = this;
     TKEditLiczba::CMExit();
+    if (zywa.isNull())
+        return;
     try {
         if (FDataLink->Editing())
             FDataLink->UpdateRecord();

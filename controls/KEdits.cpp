@@ -18,9 +18,9 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QProxyStyle>
-#include <QScopeGuard>
 #include <QStyleFactory>
 #include <QValidator>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -430,6 +430,7 @@ void TCustomKEdit::focusInEvent(QFocusEvent* event) {
         return; // takes the focus back during its own exit
     FEnteredByLeftClick =
         reason == Qt::MouseFocusReason && QGuiApplication::mouseButtons().testFlag(Qt::LeftButton);
+    const TDeletionHold hold(window());
     Application->Guard([this] { CMEnter(); });
 }
 
@@ -445,6 +446,7 @@ void TCustomKEdit::focusOutEvent(QFocusEvent* event) {
     FEntered = false;
     const QPointer<TCustomKEdit> poprzednia = Opuszczana;
     Opuszczana = this;
+    const TDeletionHold hold(window());
     Application->Guard([this] { CMExit(); });
     Opuszczana = poprzednia;
 }
@@ -736,6 +738,8 @@ void TKEditLiczba::SetKWartosc(double Value) {
 }
 
 void TKEditLiczba::SprawdzZakres() {
+    // The control may be freed while a warning is open.
+    const QPointer<TKEditLiczba> zywa = this;
     if (FKMinWartoscUstawiona && GetKWartosc() < FKMinWartosc) {
         ZmianaUzytkownika([this] { SetKWartosc(FKMinWartosc); });
         KOstrzezenie(QStringLiteral("Podana wartość poniżej wartości minimalnej.\nUstawiono "
@@ -743,6 +747,8 @@ void TKEditLiczba::SprawdzZakres() {
                          FormatFloat(QStringLiteral("0.#########"), FKMinWartosc) +
                          QStringLiteral(" równą wartości minimalnej."),
                      QStringLiteral("Uwaga!"), MB_OK, 1);
+        if (zywa.isNull())
+            return;
         SetFocus();
     }
     if (FKMaxWartoscUstawiona && GetKWartosc() > FKMaxWartosc) {
@@ -752,6 +758,8 @@ void TKEditLiczba::SprawdzZakres() {
                          FormatFloat(QStringLiteral("0.#########"), FKMaxWartosc) +
                          QStringLiteral(" równą wartości maksymalnej."),
                      QStringLiteral("Uwaga!"), MB_OK, 1);
+        if (zywa.isNull())
+            return;
         SetFocus();
     }
 }
@@ -760,6 +768,7 @@ void TKEditLiczba::CMExit() {
     if (FPoPrzecinku && FCzescUlamkowa.isEmpty())
         FPoPrzecinku = false;
     Formatuj(true);
+    const QPointer<TKEditLiczba> zywa = this;
     try {
         if (ZakresObowiazuje())
             SprawdzZakres();
@@ -768,12 +777,14 @@ void TKEditLiczba::CMExit() {
         SetFocus();
         throw;
     }
-    TCustomKEdit::CMExit();
+    if (!zywa.isNull())
+        TCustomKEdit::CMExit();
 }
 
 void TKEditLiczba::Change() {
-    ZglosZmiane();
-    TCustomKEdit::Change();
+    // The user's change tells the text it leaves once, at its end.
+    if (!FZmiana)
+        TCustomKEdit::Change();
 }
 
 void TKEditLiczba::ZmianaUzytkownika(const std::function<void()>& Zmiana) {
@@ -781,22 +792,22 @@ void TKEditLiczba::ZmianaUzytkownika(const std::function<void()>& Zmiana) {
         Zmiana();
         return;
     }
-    FZmiana = TZmiana{Stan()};
-    const auto koniec = qScopeGuard([this] { FZmiana.reset(); });
+    FZmiana = TZmiana{Stan(), Text()};
     try {
         Zmiana();
     } catch (...) {
-        ZglosZmiane();
+        ZakonczZmiane();
         throw;
     }
-    ZglosZmiane();
+    ZakonczZmiane();
 }
 
-void TKEditLiczba::ZglosZmiane() {
-    if (!FZmiana || FZmiana->zgloszona || (!FZmiana->oprozniona && Stan() == FZmiana->przed))
-        return;
-    FZmiana->zgloszona = true;
-    LiczbaZmieniona();
+void TKEditLiczba::ZakonczZmiane() {
+    const TZmiana zmiana = *std::exchange(FZmiana, std::nullopt);
+    if (zmiana.oprozniona || Stan() != zmiana.przed)
+        LiczbaZmieniona();
+    if (Text() != zmiana.tekst)
+        Change();
 }
 
 void TKEditLiczba::CMEnter() {
@@ -852,8 +863,14 @@ void TKEditLiczba::KeyDown(Word& Key, TShiftState Shift) {
             UstawKursor();
             Key = 0;
         }
-        if (zmiana)
+        if (zmiana) {
+            // The editing form in place of another form keeps a whole-text selection, so that
+            // the key's character still types over it.
+            const bool caly = CalyTekstZaznaczony();
             Formatuj(false);
+            if (caly)
+                SelectAll();
+        }
     });
 }
 
@@ -929,8 +946,12 @@ void TKEditLiczba::KeyPress(QChar& Key) {
         }
     });
     if (!opuszczona && FKEdycjaCalosciowa) {
+        const QPointer<TKEditLiczba> zywa = this;
         double wartosc = 0;
-        if (EdytujWOknie(wartosc))
+        const bool przyjeta = EdytujWOknie(wartosc);
+        if (zywa.isNull())
+            return;
+        if (przyjeta)
             ZmianaUzytkownika([&] { SetKWartosc(wartosc); });
         SelectAll();
     }
@@ -1034,9 +1055,14 @@ void TKEditLiczba::UstawPozycjeOkna(TForm& Okno) const {
 }
 
 bool TKEditLiczba::EdytujWOknie(double& Wartosc) {
-    // The form lives for the call; its Qt parent keeps it above the control's window.
-    auto okno = std::make_unique<TForm>(window());
+    // The form lives for the call and belongs to no window, which may be freed while it is open
+    // (a timer's deleteLater that the modal loop runs); it stands over the control's window as
+    // its transient, and closes when the control goes.
+    auto okno = std::make_unique<TForm>();
     okno->SetBorderStyle(bsNone);
+    okno->winId();
+    okno->windowHandle()->setTransientParent(window()->windowHandle());
+    connect(this, &QObject::destroyed, okno.get(), &QDialog::reject);
     okno->SetClientWidth(width());
     okno->SetClientHeight(height());
     UstawPozycjeOkna(*okno);

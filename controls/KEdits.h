@@ -294,7 +294,7 @@ protected:
     // The final form and, when ZakresObowiazuje, the range check. A failure selects the text,
     // takes the focus back and passes on without OnExit.
     void CMExit() override;
-    // Tells LiczbaZmieniona of the user's change the text is about to show, then OnChange.
+    // OnChange; during the user's change, once at its end (ZmianaUzytkownika).
     void Change() override;
     // The user has changed the number: by a key (typing, emptying it, stepping), by the pop-up
     // editor, or by the range check clamping it. Called once for each such change, before
@@ -336,18 +336,19 @@ private:
         bool operator==(const TStanLiczby&) const = default;
     };
     TStanLiczby Stan() const { return {FZnak, FCzescCalkowita, FCzescUlamkowa, FPoPrzecinku}; }
-    // Runs what the user does to the number, and tells LiczbaZmieniona when it changed it (also
-    // when it fails part way).
+    // Runs what the user does to the number. At its end, also when it fails part way, tells
+    // LiczbaZmieniona when it changed the number, then raises OnChange once when it changed the
+    // text: a handler sees the text the change leaves, never a step on the way.
     void ZmianaUzytkownika(const std::function<void()>& Zmiana);
-    // Tells LiczbaZmieniona once, when the change running has changed the number.
-    void ZglosZmiane();
+    // The end of the user's change running.
+    void ZakonczZmiane();
 
-    // The user's change running: the number before it, whether it has emptied the number, and
-    // whether it has been told.
+    // The user's change running: the number and the text before it, and whether it has emptied
+    // the number.
     struct TZmiana {
         TStanLiczby przed;
+        QString tekst;
         bool oprozniona = false;
-        bool zgloszona = false;
     };
     std::optional<TZmiana> FZmiana;
 

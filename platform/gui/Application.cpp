@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTranslator>
+#include <QWindow>
 
 #include <vector>
 
@@ -141,8 +142,14 @@ protected:
 } // namespace
 
 int TApplication::MessageBox(const QString& text, const QString& caption, unsigned flags) {
+    // The box belongs to no window, so that the one it stands over may be freed while it is open
+    // (a timer's deleteLater that its modal loop runs) and the box is freed here alone. It stands
+    // over that window as its transient, which lets go of a window that goes.
     QWidget* owner = QApplication::activeWindow() ? QApplication::activeWindow() : MainForm;
-    MessageBoxWindow box(owner);
+    MessageBoxWindow box;
+    box.winId();
+    if (owner != nullptr)
+        box.windowHandle()->setTransientParent(owner->window()->windowHandle());
     box.setWindowTitle(caption);
     box.setTextFormat(Qt::PlainText);
     box.setText(text);

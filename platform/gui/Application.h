@@ -69,7 +69,9 @@ public:
     // answer of the button pressed (IDOK ... IDCONTINUE). The default button is the one the
     // MB_DEFBUTTON flags name, the first when there is no such button. Esc and the close box
     // answer only a box with a Cancel button (IDCANCEL) or a single OK (IDOK); a box without
-    // either waits for a button. A button set beyond MB_CANCELTRYCONTINUE shows OK.
+    // either waits for a button. A button set beyond MB_CANCELTRYCONTINUE shows OK. The box
+    // stays until it is answered, also when the window it stands over is freed meanwhile: a caller
+    // that goes on afterwards checks that what it works on still exists.
     int MessageBox(const QString& text, const QString& caption, unsigned flags);
 
     // Runs an event handler; a failure that leaves it goes to the error display, so it never

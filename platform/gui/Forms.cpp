@@ -240,3 +240,25 @@ void SelectNext(QWidget* form, bool goForward) {
         }
     }
 }
+
+TDeletionHold::TDeletionHold(QWidget* window) : window_(window) {
+    qApp->installEventFilter(this);
+}
+
+TDeletionHold::~TDeletionHold() {
+    qApp->removeEventFilter(this);
+    for (const QPointer<QObject>& object : held_)
+        if (!object.isNull())
+            object->deleteLater();
+}
+
+bool TDeletionHold::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::DeferredDelete && !window_.isNull() && watched->isWidgetType()) {
+        auto* widget = static_cast<QWidget*>(watched);
+        if (widget == window_ || window_->isAncestorOf(widget)) {
+            held_.emplace_back(watched);
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}

@@ -4,6 +4,8 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include <vector>
+
 class QAbstractButton;
 class QKeyEvent;
 
@@ -110,3 +112,20 @@ QWidget* GetParentForm(QWidget* control);
 // previous one when goForward is false), wrapping around; only visible, enabled controls that
 // take the focus by Tab count.
 void SelectNext(QWidget* form, bool goForward);
+
+// While it lives, a window and the widgets on it are not freed by their deleteLater: each such
+// deletion is asked for again when the hold goes, and so happens once the event being handled is
+// over. A focus change goes on with its widgets after the focus handlers, and a modal box that a
+// handler shows runs a loop that would otherwise free them under it.
+class TDeletionHold : public QObject {
+public:
+    explicit TDeletionHold(QWidget* window);
+    ~TDeletionHold() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QPointer<QWidget> window_;
+    std::vector<QPointer<QObject>> held_;
+};

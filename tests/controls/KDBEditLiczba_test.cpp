@@ -9,6 +9,7 @@
 #include "tests/support/ModalAnswerer.h"
 
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -303,6 +304,64 @@ TEST_F(DBEdit, ShowingTheStoredValueAgainWritesNothing) {
     }
 }
 
+// Tabbed into while browsing, the edit shows the final form, selected whole; the digit typed
+// replaces it whatever that form adds and whether stepping is on.
+TEST_F(DBEdit, ADigitTypedOverTheFinalFormReplacesTheNumber) {
+    struct Case {
+        const char* name;
+        const char* prefix;
+        const char* suffix;
+        bool grouping;
+        const char* shown;
+    } const cases[] = {
+        {"prefix", "Kwota ", "", false, "Kwota 1234,50"},
+        {"suffix", "", " zł", false, "1234,50 zł"},
+        {"grouping", "", "", true, "1 234,50"},
+        {"all of them", "Kwota ", " zł", true, "Kwota 1 234,50 zł"},
+    };
+    data.Edit();
+    Field("KWOTA")->SetValue(1234.5);
+    data.Post();
+    for (const double step : {0.0, 1.0}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (step != 0 ? ", stepping" : ""));
+            edit->SetKPrefiks(c.prefix);
+            edit->SetKSuffiks(c.suffix);
+            edit->SetKSeparatorTysiecy(c.grouping);
+            edit->SetKInterwalPrzyrostu(step);
+            przed->setFocus();
+            Press(Qt::Key_Tab);
+            ASSERT_TRUE(edit->hasFocus());
+            ASSERT_EQ(edit->Text(), c.shown);
+            ASSERT_EQ(edit->GetSelText(), edit->Text());
+            Type("6");
+            EXPECT_EQ(edit->Text(), "6,00");
+            Leave();
+            EXPECT_EQ(Field("KWOTA")->AsFloat(), 6);
+            data.Cancel();
+        }
+    }
+}
+
+// OnChange comes once the key is dealt with: a handler that posts there stores the digit typed
+// over the whole text, not the emptied number on the way.
+TEST_F(DBEdit, AnOnChangeHandlerThatPostsStoresTheDigitTypedOverTheText) {
+    QStringList seen;
+    edit->OnChange = [&](QObject*) {
+        seen << edit->Text();
+        if (data.State() == dsEdit)
+            data.Post();
+    };
+    Press(Qt::Key_Tab);
+    ASSERT_EQ(edit->GetSelText(), "12,50");
+    Type("9");
+    EXPECT_EQ(seen, QStringList{"9,00"});
+    EXPECT_EQ(data.State(), dsBrowse);
+    EXPECT_EQ(Field("KWOTA")->AsFloat(), 9);
+    Leave();
+    EXPECT_EQ(Field("KWOTA")->AsFloat(), 9);
+}
+
 // Whatever the user changes in the number is written, also where the text shows no change.
 TEST_F(DBEdit, EveryChangeTheUserMakesToTheNumberIsWritten) {
     struct Case {
@@ -426,6 +485,50 @@ TEST_F(DBEdit, TheClampedMinimumIsTheValueWritten) {
     Leave();
     ASSERT_EQ(answerer.SeenWindows().size(), 1u);
     EXPECT_EQ(Field("KWOTA")->AsFloat(), 10);
+}
+
+TEST_F(DBEdit, AControlFreedWhileItsModalWindowIsOpenWritesNothing) {
+    struct Case {
+        const char* name;
+        std::function<void()> open; // the record edited, the control focused
+    } const cases[] = {
+        {"range warning on leaving",
+         [this] {
+             edit->SetKMaxWartosc(100);
+             edit->SetKMinWartosc(20);
+             edit->SetKMinWartoscUstawiona(true);
+             Type("5");
+             Leave();
+         }},
+        {"pop-up editor after Esc",
+         [this] {
+             edit->SetKEdycjaCalosciowa(true);
+             Press(Qt::Key_Escape);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QPointer<TKDBEditLiczba> control = edit = new TKDBEditLiczba(nullptr, &form);
+        SetBounds(edit, 10, 100, 120, 21);
+        edit->SetKLiczbaMiejscPoPrzecinku(2);
+        edit->SetDataSource(&source);
+        edit->SetDataField(QStringLiteral("KWOTA"));
+        edit->show();
+        BackToTheForm();
+        data.Edit();
+        Enter();
+        ModalAnswerer answerer;
+        answerer.Then([this](QWidget* w) {
+            delete edit; // by a timer of the program's
+            QTimer::singleShot(50, w, [w] { w->close(); });
+        });
+        c.open();
+        EXPECT_TRUE(control.isNull());
+        EXPECT_EQ(answerer.SeenWindows().size(), 1u);
+        EXPECT_EQ(data.State(), dsEdit);
+        EXPECT_EQ(Field("KWOTA")->AsFloat(), 12.5);
+        data.Cancel();
+    }
 }
 
 TEST_F(DBEdit, AFailedWriteKeepsTheValueAndTheFocusAndLeavingAgainRetries) {

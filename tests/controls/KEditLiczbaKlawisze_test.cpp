@@ -157,6 +157,34 @@ TEST_F(Keys, AKeystrokeNotifiesBeforeOnKeyDownAndAfterOnItsCharacter) {
     EXPECT_EQ(after, 2);
 }
 
+// A handler never sees a state on the way: each key raises OnChange once, for the text it
+// leaves, and none when it leaves the text as it was.
+TEST_F(Keys, OnChangeComesOncePerKeyForTheTextItLeaves) {
+    struct Case {
+        const char* name;
+        std::function<void()> key;
+        QStringList seen;
+    } const cases[] = {
+        {"a digit over the whole text", [] { Type("7"); }, {"7"}},
+        {"the same digit over the whole text", [] { Type("5"); }, {}},
+        {"a step up", [] { Press(Qt::Key_Up); }, {"6"}},
+        {"backspace over the whole text", [] { Press(Qt::Key_Backspace); }, {"0"}},
+    };
+    edit->SetKSuffiks(QStringLiteral(" zł"));
+    edit->SetKInterwalPrzyrostu(1);
+    QStringList seen;
+    edit->OnChange = [&](QObject*) { seen << edit->Text(); };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        edit->SetKWartosc(5);
+        edit->Formatuj(false);
+        edit->SelectAll();
+        seen.clear();
+        c.key();
+        EXPECT_EQ(seen, c.seen);
+    }
+}
+
 TEST_F(Keys, UpAndDownStepWithinTheLimits) {
     edit->SetKLiczbaMiejscPoPrzecinku(1);
     edit->SetKStalaLiczbaMiejscPoPrzecinku(false);

@@ -1,9 +1,12 @@
 #include "controls/KEdits.h"
 
+#include "controls/KMessageBox.h"
+#include "platform/gui/Application.h"
 #include "tests/controls/EditFixture.h"
 #include "tests/support/ModalAnswerer.h"
 
 #include <QGroupBox>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -165,6 +168,85 @@ TEST_F(PopupEditor, AFailureBuildingTheEditorLeavesTheControlAsItWas) {
     EXPECT_EQ(edit->KTekst(), "12345");
     EXPECT_EQ(before, 1);
     EXPECT_EQ(after, 0);
+}
+
+// Types 5 into an edit whose minimum is 10 and leaves it by Tab.
+void LeaveBelowTheMinimum(TKEditLiczba& edit) {
+    edit.SetKMaxWartosc(100);
+    edit.SetKMinWartosc(10);
+    edit.SetKMinWartoscUstawiona(true);
+    edit.setFocus();
+    QTest::keyClick(&edit, '5');
+    QTest::keyClick(&edit, Qt::Key_Tab);
+}
+
+// A form of the program's with a numeric edit, whose modal window (the pop-up editor, the range
+// warning on leaving, a box of its OnEnter) is open when a timer of the program frees the form
+// by deleteLater, or frees the edit itself at once. Nothing crashes, and what goes is gone.
+TEST(ModalWindowOfTheEdit, WhatIsFreedWhileItIsOpenIsSimplyGone) {
+    LocaleSeparators locale{u',', u' '};
+    enum Freed { TheForm, TheEdit };
+    struct Case {
+        const char* name;
+        std::function<void(TKEditLiczba& edit, TKEditLiczba& za)> open;
+        Freed freed;
+        const char* modal;       // the class of the modal window
+        bool staysUntilAnswered; // else it closes by itself
+    } const cases[] = {
+        {"pop-up editor",
+         [](TKEditLiczba& edit, TKEditLiczba&) {
+             edit.SetKEdycjaCalosciowa(true);
+             edit.setFocus();
+             QTest::keyClick(&edit, '5');
+         },
+         TheForm, "TForm", false},
+        {"range warning", [](TKEditLiczba& edit, TKEditLiczba&) { LeaveBelowTheMinimum(edit); },
+         TheForm, "QMessageBox", true},
+        {"range warning, the edit freed",
+         [](TKEditLiczba& edit, TKEditLiczba&) { LeaveBelowTheMinimum(edit); }, TheEdit,
+         "QMessageBox", true},
+        {"a box of OnEnter",
+         [](TKEditLiczba& edit, TKEditLiczba& za) {
+             za.setFocus();
+             edit.OnEnter = [](QObject*) { KOstrzezenie("Wejście", "", MB_OK, 1); };
+             QTest::keyClick(&za, Qt::Key_Tab);
+         },
+         TheForm, "QMessageBox", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QPointer<TForm> form = new TForm;
+        form->SetClientWidth(300);
+        form->SetClientHeight(100);
+        QPointer<TKEditLiczba> edit = new TKEditLiczba(nullptr, form);
+        auto* za = new TKEditLiczba(nullptr, form);
+        SetBounds(edit, 10, 10, 120, 21);
+        SetBounds(za, 10, 40, 120, 21);
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+
+        ModalAnswerer answerer;
+        bool answered = false;
+        answerer.Then([&](QWidget* w) {
+            if (c.freed == TheForm)
+                form->deleteLater();
+            else
+                delete edit;
+            // What stays open is answered as the user would.
+            QTimer::singleShot(50, w, [w, &answered] {
+                answered = true;
+                QTest::keyClick(w->focusWidget() != nullptr ? w->focusWidget() : w, Qt::Key_Return);
+            });
+        });
+        c.open(*edit, *za);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return edit.isNull(); }, 2000));
+        EXPECT_EQ(form.isNull(), c.freed == TheForm);
+        ASSERT_EQ(answerer.SeenWindows().size(), 1u);
+        EXPECT_EQ(answerer.SeenWindows()[0].className, c.modal);
+        EXPECT_EQ(answered, c.staysUntilAnswered);
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+        delete form;
+    }
 }
 
 } // namespace

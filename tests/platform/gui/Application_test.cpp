@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -109,6 +110,30 @@ TEST(MessageBox, DefaultButtonIsTheNamedOneOrElseTheFirst) {
 TEST(MessageBox, YesNoClosedWithoutAButtonAnswersNo) {
     ModalAnswerer answerer; // no answer queued: the box is closed
     EXPECT_EQ(Application->MessageBox("?", "Potwierdź", MB_YESNO | MB_ICONINFORMATION), IDNO);
+}
+
+TEST(MessageBox, StandsOverTheActiveWindowAndOutlivesItsFreeing) {
+    QPointer<QWidget> window = new QWidget;
+    window->setGeometry(300, 200, 400, 300);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    const QPoint centre = window->geometry().center();
+    ModalAnswerer answerer;
+    QRect placed;
+    bool open = false;
+    answerer.Then([&](QWidget* w) {
+        placed = w->geometry();
+        // A timer of the program's frees the window; the box stays until it is answered.
+        window->deleteLater();
+        QTimer::singleShot(50, w, [&, w] {
+            open = w->isVisible();
+            qobject_cast<QMessageBox*>(w)->button(QMessageBox::Yes)->click();
+        });
+    });
+    EXPECT_EQ(Application->MessageBox("?", "Potwierdź", MB_YESNO), IDYES);
+    EXPECT_TRUE(placed.contains(centre));
+    EXPECT_TRUE(window.isNull());
+    EXPECT_TRUE(open);
 }
 
 // The message box's text label.
