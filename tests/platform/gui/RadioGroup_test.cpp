@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -80,7 +81,8 @@ protected:
 
 TEST_F(RadioGroupTest, ItemsMakeOneButtonPerLineAsTheGroupsChildrenInColumns) {
     group->SetColumns(2);
-    group->SetItems({"A", "B", "C", "D", "E"});
+    // Brak stays at its index among new buttons.
+    group->SetItems({"A", "Brak", "C", "D", "E"});
     ASSERT_EQ(group->ButtonCount(), 5);
     const QList<QRadioButton*> children =
         group->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);
@@ -268,10 +270,12 @@ TEST_F(RadioGroupTest, AButtonsMnemonicFocusesAndSelectsItAtOnce) {
 }
 
 // Every event the group fires while one of its buttons handles a user's key, click or focus
-// change, with a handler that builds the buttons anew.
+// change, with a handler that builds the buttons anew (other captions, the same mnemonics).
 TEST_F(RadioGroupTest, AHandlerMaySetTheItemsDuringAnyEventOfAButton) {
     const QStringList items{QStringLiteral("&Tak"), QStringLiteral("&Brak"),
                             QStringLiteral("&Nie")};
+    const QStringList rebuilt{QStringLiteral("&Tak."), QStringLiteral("&Brak."),
+                              QStringLiteral("&Nie.")};
     group->SetCaption(QStringLiteral("&Stan"));
     std::vector<QPointer<QRadioButton>> old;
     const auto rebuild = [&] {
@@ -279,7 +283,7 @@ TEST_F(RadioGroupTest, AHandlerMaySetTheItemsDuringAnyEventOfAButton) {
             return;
         for (int i = 0; i < group->ButtonCount(); ++i)
             old.emplace_back(group->Buttons(i));
-        group->SetItems(items);
+        group->SetItems(rebuilt);
     };
     using Hook = std::function<void(TestGroup*, const std::function<void()>&)>;
     const Hook enter = [](TestGroup* g, const std::function<void()>& f) {
@@ -360,6 +364,44 @@ TEST_F(RadioGroupTest, AHandlerMaySetTheItemsDuringAnyEventOfAButton) {
         QTest::mouseClick(group->Buttons(1), Qt::LeftButton);
         EXPECT_EQ(group->ItemIndex(), 1);
         EXPECT_TRUE(group->Buttons(1)->hasFocus());
+    }
+}
+
+// A user's click or mnemonic from outside the group while its OnEnter sets the items again: a
+// button whose caption stays at its index takes the click, one whose caption changed does not.
+TEST_F(RadioGroupTest, AClickIntoTheGroupOutlivesItemsSetAgainOnEnter) {
+    const QStringList items{QStringLiteral("&Tak"), QStringLiteral("&Brak"),
+                            QStringLiteral("&Nie")};
+    struct Case {
+        const char* name;
+        QStringList rebuilt;
+        int index;
+    };
+    const Case cases[] = {
+        {"the same captions", items, 2},
+        {"another caption before it", {"&Inne", "&Brak", "&Nie"}, 2},
+        {"more buttons after it", {"&Tak", "&Brak", "&Nie", "&Inne"}, 2},
+        {"its caption changed", {"&Tak", "&Brak", "N&ic"}, -1},
+    };
+    const Way ways[] = {
+        {"click", [](TCustomRadioGroup* g) { QTest::mouseClick(g->Buttons(2), Qt::LeftButton); }},
+        {"mnemonic", [](TCustomRadioGroup*) { Press(Qt::Key_N, Qt::AltModifier); }},
+    };
+    for (const Case& c : cases) {
+        for (const Way& way : ways) {
+            SCOPED_TRACE(std::string(c.name) + " " + way.name);
+            group->OnEnter = nullptr;
+            group->SetItems(items);
+            group->SetItemIndex(-1);
+            before->setFocus();
+            group->clicks = 0;
+            group->OnEnter = [&](QObject*) { group->SetItems(c.rebuilt); };
+            way.select(group);
+            EXPECT_EQ(group->ItemIndex(), c.index);
+            EXPECT_EQ(Checked(), c.index);
+            EXPECT_EQ(group->clicks, c.index < 0 ? 0 : 1);
+            EXPECT_TRUE(group->Buttons(std::max(c.index, 0))->hasFocus());
+        }
     }
 }
 
