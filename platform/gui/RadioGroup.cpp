@@ -186,7 +186,8 @@ void TCustomRadioGroup::SetItemIndex(int Value) {
 }
 
 void TCustomRadioGroup::BuildButtons() {
-    QWidget* focused = QApplication::focusWidget();
+    // The window's focus, also while another window (a box a handler shows) is active.
+    QWidget* focused = window()->focusWidget();
     const bool hadFocus = focused != nullptr && isAncestorOf(focused);
     // A button whose caption stays at its index stays, so that a click or key it is handling
     // goes on as though the items had not been set; the others go.
@@ -213,18 +214,22 @@ void TCustomRadioGroup::BuildButtons() {
     ChainButtons();
     ShowItemIndex();
     ArrangeButtons();
-    // When the focused button goes, the focus stays in the group if it has a button left. It is
-    // moved first: a focused button that hides passes the focus on by itself.
+    // When the focused button goes, the focus stays in the group if it has a button left, or
+    // leaves it, through its exit. It is moved first: a focused button that hides passes the
+    // focus on by itself.
+    bool left = false;
     if (hadFocus && std::find(FButtons.begin(), FButtons.end(), focused) == FButtons.end()) {
         if (QWidget* proxy = focusProxy()) {
             proxy->setFocus(Qt::OtherFocusReason);
         } else {
-            FEntered = false;
             focused->clearFocus();
+            left = FEntered;
         }
     }
     for (TGroupButton* button : old)
         button->Dispose();
+    if (left)
+        Leave();
 }
 
 void TCustomRadioGroup::ChainButtons() {
@@ -304,6 +309,10 @@ void TCustomRadioGroup::ButtonFocusOut(Qt::FocusReason reason) {
     const QWidget* now = QApplication::focusWidget();
     if (now != nullptr && isAncestorOf(now))
         return;
+    Leave();
+}
+
+void TCustomRadioGroup::Leave() {
     FEntered = false;
     const bool exiting = FExiting;
     FExiting = true;

@@ -46,7 +46,8 @@ public:
     // index and builds the others anew; the selection stays when its index is still a button's,
     // else none is selected. A handler of any event of the group may set them: a key, click or
     // focus change of a button that stays goes on, the rest of one of a button that is gone does
-    // nothing.
+    // nothing. When the focused button goes and none is left, the focus leaves the group through
+    // CMExit.
     const QStringList& Items() const { return FItems; }
     virtual void SetItems(const QStringList& Value);
 
@@ -98,6 +99,8 @@ private:
     void MoveByArrow(int index, int step);
     void ButtonFocusIn(Qt::FocusReason reason);
     void ButtonFocusOut(Qt::FocusReason reason);
+    // The focus has left the group: CMExit.
+    void Leave();
 
     QStringList FItems;
     int FColumns = 1;

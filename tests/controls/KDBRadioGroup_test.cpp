@@ -294,6 +294,21 @@ TEST_F(KDBRadioGroupTest, AChoiceIntoTheGroupOutlivesItemsSetAgainOnEnter) {
     }
 }
 
+// A key handler that leaves the group without buttons: the unchanged value still marked after
+// a click on the second button of T is written, and OnExit fires.
+TEST_F(KDBRadioGroupTest, AGroupLeftWithoutButtonsWritesAndExits) {
+    grupa->SetValues({QStringLiteral("T"), QStringLiteral("T"), QStringLiteral("N")});
+    QTest::mouseClick(Button(1), Qt::LeftButton);
+    ASSERT_FALSE(data.Modified());
+    log.clear();
+    grupa->OnKeyPress = [this](QObject*, QChar&) { grupa->SetItems({}); };
+    Press(Qt::Key_A);
+    grupa->OnKeyPress = nullptr;
+    EXPECT_TRUE(data.Modified());
+    EXPECT_EQ(Stored(), "T");
+    EXPECT_EQ(log, "exit ");
+}
+
 TEST_F(KDBRadioGroupTest, BackspaceAndSpaceStartTheEditWithoutChangingTheValue) {
     for (const Qt::Key key : {Qt::Key_Backspace, Qt::Key_Space}) {
         SCOPED_TRACE(key);

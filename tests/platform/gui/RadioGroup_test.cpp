@@ -1,6 +1,8 @@
 #include "platform/gui/RadioGroup.h"
 
+#include "platform/gui/Application.h"
 #include "platform/gui/Forms.h"
+#include "tests/support/ModalAnswerer.h"
 
 #include <QApplication>
 #include <QImage>
@@ -402,6 +404,70 @@ TEST_F(RadioGroupTest, AClickIntoTheGroupOutlivesItemsSetAgainOnEnter) {
             EXPECT_EQ(group->clicks, c.index < 0 ? 0 : 1);
             EXPECT_TRUE(group->Buttons(std::max(c.index, 0))->hasFocus());
         }
+    }
+}
+
+// Every handler of a button's event that leaves the group without buttons, and code doing so
+// while a button has the focus.
+TEST_F(RadioGroupTest, AGroupLeftWithoutButtonsRunsItsExit) {
+    const QStringList items = group->Items();
+    const auto empty = [this] { group->SetItems({}); };
+    struct Path {
+        const char* name;
+        std::function<void()> act;
+    };
+    const Path paths[] = {
+        {"key down",
+         [&] {
+             group->OnKeyDown = [&](QObject*, Word&, TShiftState) { empty(); };
+             Press(Qt::Key_A);
+         }},
+        {"key press",
+         [&] {
+             group->OnKeyPress = [&](QObject*, QChar&) { empty(); };
+             Press(Qt::Key_A);
+         }},
+        {"click",
+         [&] {
+             group->OnClick = [&](QObject*) { empty(); };
+             QTest::mouseClick(group->Buttons(1), Qt::LeftButton);
+         }},
+        {"key press, after a box",
+         [&] {
+             group->OnKeyPress = [&](QObject*, QChar&) {
+                 Application->MessageBox(QStringLiteral("Odświeżono"), QString(), MB_OK);
+                 empty();
+             };
+             Press(Qt::Key_A);
+         }},
+        {"code", empty},
+    };
+    ModalAnswerer boxes;
+    for (const Path& path : paths) {
+        SCOPED_TRACE(path.name);
+        group->SetItems(items);
+        before->setFocus();
+        Press(Qt::Key_Tab);
+        ASSERT_TRUE(group->Buttons(0)->hasFocus());
+        log.clear();
+        path.act();
+        group->OnKeyDown = nullptr;
+        group->OnKeyPress = nullptr;
+        group->OnClick = nullptr;
+        EXPECT_EQ(log, "exit ");
+        // After a box: the offscreen platform leaves the activation to a window manager.
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        QWidget* focused = QApplication::focusWidget();
+        EXPECT_FALSE(focused != nullptr && group->isAncestorOf(focused));
+
+        // A later visit enters and leaves once.
+        group->SetItems(items);
+        before->setFocus();
+        Press(Qt::Key_Tab);
+        Press(Qt::Key_Tab);
+        EXPECT_TRUE(after->hasFocus());
+        EXPECT_EQ(log, "exit enter exit ");
     }
 }
 
