@@ -12,6 +12,7 @@
 #include <QStyleOptionGroupBox>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -185,34 +186,50 @@ void TCustomRadioGroup::SetItemIndex(int Value) {
 }
 
 void TCustomRadioGroup::BuildButtons() {
-    QWidget* focused = QApplication::focusWidget();
+    // The window's focus, also while another window (a box a handler shows) is active.
+    QWidget* focused = window()->focusWidget();
     const bool hadFocus = focused != nullptr && isAncestorOf(focused);
-    const std::vector<TGroupButton*> old = std::move(FButtons);
+    // A button whose caption stays at its index stays, so that a click or key it is handling
+    // goes on as though the items had not been set; the others go.
+    std::vector<TGroupButton*> old = std::move(FButtons);
     FButtons.clear();
-    for (TGroupButton* button : old)
-        button->Retire();
-    for (const QString& caption : FItems) {
-        auto* button = new TGroupButton(this, caption);
+    for (qsizetype i = 0; i < FItems.size(); ++i) {
+        const std::size_t at = std::size_t(i);
+        if (at < old.size() && old[at]->text() == FItems[i]) {
+            FButtons.push_back(std::exchange(old[at], nullptr));
+            continue;
+        }
+        auto* button = new TGroupButton(this, FItems[i]);
         FButtons.push_back(button);
         button->show();
     }
+    std::erase(old, nullptr);
+    for (TGroupButton* button : old)
+        button->Retire();
+    // Child i is button i.
+    for (TGroupButton* button : FButtons)
+        button->raise();
     if (FItemIndex >= ButtonCount())
         FItemIndex = -1;
     ChainButtons();
     ShowItemIndex();
     ArrangeButtons();
-    // The focused button goes; the focus stays in the group when it has a button left. It is
-    // moved first: a focused button that hides passes the focus on by itself.
-    if (hadFocus) {
+    // When the focused button goes, the focus stays in the group if it has a button left, or
+    // leaves it, through its exit. It is moved first: a focused button that hides passes the
+    // focus on by itself.
+    bool left = false;
+    if (hadFocus && std::find(FButtons.begin(), FButtons.end(), focused) == FButtons.end()) {
         if (QWidget* proxy = focusProxy()) {
             proxy->setFocus(Qt::OtherFocusReason);
         } else {
-            FEntered = false;
             focused->clearFocus();
+            left = FEntered;
         }
     }
     for (TGroupButton* button : old)
         button->Dispose();
+    if (left)
+        Leave();
 }
 
 void TCustomRadioGroup::ChainButtons() {
@@ -292,6 +309,10 @@ void TCustomRadioGroup::ButtonFocusOut(Qt::FocusReason reason) {
     const QWidget* now = QApplication::focusWidget();
     if (now != nullptr && isAncestorOf(now))
         return;
+    Leave();
+}
+
+void TCustomRadioGroup::Leave() {
     FEntered = false;
     const bool exiting = FExiting;
     FExiting = true;

@@ -42,10 +42,12 @@ public:
     QString Caption() const { return title(); }
     void SetCaption(const QString& Value) { setTitle(Value); }
 
-    // The captions of the buttons. Setting them builds the buttons anew; the selection stays when
-    // its index is still a button's, else none is selected. A handler of any event of the group
-    // may set them: the rest of a key, click or focus change of a button that is gone does
-    // nothing.
+    // The captions of the buttons. Setting them keeps each button whose caption stays at its
+    // index and builds the others anew; the selection stays when its index is still a button's,
+    // else none is selected. A handler of any event of the group may set them: a key, click or
+    // focus change of a button that stays goes on, the rest of one of a button that is gone does
+    // nothing. When the focused button goes and none is left, the focus leaves the group through
+    // CMExit.
     const QStringList& Items() const { return FItems; }
     virtual void SetItems(const QStringList& Value);
 
@@ -97,6 +99,8 @@ private:
     void MoveByArrow(int index, int step);
     void ButtonFocusIn(Qt::FocusReason reason);
     void ButtonFocusOut(Qt::FocusReason reason);
+    // The focus has left the group: CMExit.
+    void Leave();
 
     QStringList FItems;
     int FColumns = 1;

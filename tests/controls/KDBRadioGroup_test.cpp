@@ -189,13 +189,16 @@ TEST_F(KDBRadioGroupTest, ASelectionWritesTheFieldAtOnce) {
     }
 }
 
-// The group's own events, with a handler that builds the buttons anew (after logging).
+// The group's own events, with a handler that builds the buttons anew with other captions
+// (after logging).
 TEST_F(KDBRadioGroupTest, AHandlerMaySetTheItemsDuringTheGroupsOwnEvents) {
     const QStringList items = grupa->Items();
+    const QStringList rebuilt{QStringLiteral("Tak."), QStringLiteral("Brak."),
+                              QStringLiteral("Nie.")};
     int rebuilds = 0;
     const std::function<void()> rebuild = [&] {
         if (rebuilds++ == 0)
-            grupa->SetItems(items);
+            grupa->SetItems(rebuilt);
     };
     const auto before = grupa->OnKBeforeChange;
     const auto click = grupa->OnClick;
@@ -243,6 +246,7 @@ TEST_F(KDBRadioGroupTest, AHandlerMaySetTheItemsDuringTheGroupsOwnEvents) {
                      "T", 0, ""});
     for (const Path& path : paths) {
         SCOPED_TRACE(path.name);
+        grupa->SetItems(items);
         Button(0)->setFocus();
         log.clear();
         rebuilds = 0;
@@ -261,6 +265,48 @@ TEST_F(KDBRadioGroupTest, AHandlerMaySetTheItemsDuringTheGroupsOwnEvents) {
         EXPECT_TRUE(focused != nullptr && grupa->isAncestorOf(focused) && focused->isVisible());
         data.Cancel();
     }
+}
+
+// From outside the group, the user chooses Nie while OnEnter sets the same items again.
+TEST_F(KDBRadioGroupTest, AChoiceIntoTheGroupOutlivesItemsSetAgainOnEnter) {
+    const QStringList items{QStringLiteral("&Tak"), QStringLiteral("&Brak"),
+                            QStringLiteral("&Nie")};
+    grupa->SetItems(items);
+    grupa->OnEnter = [&](QObject*) {
+        log += "enter ";
+        grupa->SetItems(items);
+    };
+    const Way ways[] = {
+        {"click", [](TKDBRadioGroup* g) { QTest::mouseClick(g->Buttons(2), Qt::LeftButton); }},
+        {"mnemonic", [](TKDBRadioGroup*) { Press(Qt::Key_N, Qt::AltModifier); }},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        przed->setFocus();
+        log.clear();
+        way.select(grupa);
+        EXPECT_EQ(data.State(), dsEdit);
+        EXPECT_EQ(Stored(), "N");
+        EXPECT_EQ(grupa->ItemIndex(), 2);
+        EXPECT_TRUE(Button(2)->hasFocus());
+        EXPECT_EQ(log, "enter before T>N click change ");
+        data.Cancel();
+    }
+}
+
+// A key handler that leaves the group without buttons: the unchanged value still marked after
+// a click on the second button of T is written, and OnExit fires.
+TEST_F(KDBRadioGroupTest, AGroupLeftWithoutButtonsWritesAndExits) {
+    grupa->SetValues({QStringLiteral("T"), QStringLiteral("T"), QStringLiteral("N")});
+    QTest::mouseClick(Button(1), Qt::LeftButton);
+    ASSERT_FALSE(data.Modified());
+    log.clear();
+    grupa->OnKeyPress = [this](QObject*, QChar&) { grupa->SetItems({}); };
+    Press(Qt::Key_A);
+    grupa->OnKeyPress = nullptr;
+    EXPECT_TRUE(data.Modified());
+    EXPECT_EQ(Stored(), "T");
+    EXPECT_EQ(log, "exit ");
 }
 
 TEST_F(KDBRadioGroupTest, BackspaceAndSpaceStartTheEditWithoutChangingTheValue) {

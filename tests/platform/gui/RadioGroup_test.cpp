@@ -1,6 +1,8 @@
 #include "platform/gui/RadioGroup.h"
 
+#include "platform/gui/Application.h"
 #include "platform/gui/Forms.h"
+#include "tests/support/ModalAnswerer.h"
 
 #include <QApplication>
 #include <QImage>
@@ -11,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -80,7 +83,8 @@ protected:
 
 TEST_F(RadioGroupTest, ItemsMakeOneButtonPerLineAsTheGroupsChildrenInColumns) {
     group->SetColumns(2);
-    group->SetItems({"A", "B", "C", "D", "E"});
+    // Brak stays at its index among new buttons.
+    group->SetItems({"A", "Brak", "C", "D", "E"});
     ASSERT_EQ(group->ButtonCount(), 5);
     const QList<QRadioButton*> children =
         group->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);
@@ -268,10 +272,12 @@ TEST_F(RadioGroupTest, AButtonsMnemonicFocusesAndSelectsItAtOnce) {
 }
 
 // Every event the group fires while one of its buttons handles a user's key, click or focus
-// change, with a handler that builds the buttons anew.
+// change, with a handler that builds the buttons anew (other captions, the same mnemonics).
 TEST_F(RadioGroupTest, AHandlerMaySetTheItemsDuringAnyEventOfAButton) {
     const QStringList items{QStringLiteral("&Tak"), QStringLiteral("&Brak"),
                             QStringLiteral("&Nie")};
+    const QStringList rebuilt{QStringLiteral("&Tak."), QStringLiteral("&Brak."),
+                              QStringLiteral("&Nie.")};
     group->SetCaption(QStringLiteral("&Stan"));
     std::vector<QPointer<QRadioButton>> old;
     const auto rebuild = [&] {
@@ -279,7 +285,7 @@ TEST_F(RadioGroupTest, AHandlerMaySetTheItemsDuringAnyEventOfAButton) {
             return;
         for (int i = 0; i < group->ButtonCount(); ++i)
             old.emplace_back(group->Buttons(i));
-        group->SetItems(items);
+        group->SetItems(rebuilt);
     };
     using Hook = std::function<void(TestGroup*, const std::function<void()>&)>;
     const Hook enter = [](TestGroup* g, const std::function<void()>& f) {
@@ -360,6 +366,108 @@ TEST_F(RadioGroupTest, AHandlerMaySetTheItemsDuringAnyEventOfAButton) {
         QTest::mouseClick(group->Buttons(1), Qt::LeftButton);
         EXPECT_EQ(group->ItemIndex(), 1);
         EXPECT_TRUE(group->Buttons(1)->hasFocus());
+    }
+}
+
+// A user's click or mnemonic from outside the group while its OnEnter sets the items again: a
+// button whose caption stays at its index takes the click, one whose caption changed does not.
+TEST_F(RadioGroupTest, AClickIntoTheGroupOutlivesItemsSetAgainOnEnter) {
+    const QStringList items{QStringLiteral("&Tak"), QStringLiteral("&Brak"),
+                            QStringLiteral("&Nie")};
+    struct Case {
+        const char* name;
+        QStringList rebuilt;
+        int index;
+    };
+    const Case cases[] = {
+        {"the same captions", items, 2},
+        {"another caption before it", {"&Inne", "&Brak", "&Nie"}, 2},
+        {"more buttons after it", {"&Tak", "&Brak", "&Nie", "&Inne"}, 2},
+        {"its caption changed", {"&Tak", "&Brak", "N&ic"}, -1},
+    };
+    const Way ways[] = {
+        {"click", [](TCustomRadioGroup* g) { QTest::mouseClick(g->Buttons(2), Qt::LeftButton); }},
+        {"mnemonic", [](TCustomRadioGroup*) { Press(Qt::Key_N, Qt::AltModifier); }},
+    };
+    for (const Case& c : cases) {
+        for (const Way& way : ways) {
+            SCOPED_TRACE(std::string(c.name) + " " + way.name);
+            group->OnEnter = nullptr;
+            group->SetItems(items);
+            group->SetItemIndex(-1);
+            before->setFocus();
+            group->clicks = 0;
+            group->OnEnter = [&](QObject*) { group->SetItems(c.rebuilt); };
+            way.select(group);
+            EXPECT_EQ(group->ItemIndex(), c.index);
+            EXPECT_EQ(Checked(), c.index);
+            EXPECT_EQ(group->clicks, c.index < 0 ? 0 : 1);
+            EXPECT_TRUE(group->Buttons(std::max(c.index, 0))->hasFocus());
+        }
+    }
+}
+
+// Every handler of a button's event that leaves the group without buttons, and code doing so
+// while a button has the focus.
+TEST_F(RadioGroupTest, AGroupLeftWithoutButtonsRunsItsExit) {
+    const QStringList items = group->Items();
+    const auto empty = [this] { group->SetItems({}); };
+    struct Path {
+        const char* name;
+        std::function<void()> act;
+    };
+    const Path paths[] = {
+        {"key down",
+         [&] {
+             group->OnKeyDown = [&](QObject*, Word&, TShiftState) { empty(); };
+             Press(Qt::Key_A);
+         }},
+        {"key press",
+         [&] {
+             group->OnKeyPress = [&](QObject*, QChar&) { empty(); };
+             Press(Qt::Key_A);
+         }},
+        {"click",
+         [&] {
+             group->OnClick = [&](QObject*) { empty(); };
+             QTest::mouseClick(group->Buttons(1), Qt::LeftButton);
+         }},
+        {"key press, after a box",
+         [&] {
+             group->OnKeyPress = [&](QObject*, QChar&) {
+                 Application->MessageBox(QStringLiteral("Odświeżono"), QString(), MB_OK);
+                 empty();
+             };
+             Press(Qt::Key_A);
+         }},
+        {"code", empty},
+    };
+    ModalAnswerer boxes;
+    for (const Path& path : paths) {
+        SCOPED_TRACE(path.name);
+        group->SetItems(items);
+        before->setFocus();
+        Press(Qt::Key_Tab);
+        ASSERT_TRUE(group->Buttons(0)->hasFocus());
+        log.clear();
+        path.act();
+        group->OnKeyDown = nullptr;
+        group->OnKeyPress = nullptr;
+        group->OnClick = nullptr;
+        EXPECT_EQ(log, "exit ");
+        // After a box: the offscreen platform leaves the activation to a window manager.
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        QWidget* focused = QApplication::focusWidget();
+        EXPECT_FALSE(focused != nullptr && group->isAncestorOf(focused));
+
+        // A later visit enters and leaves once.
+        group->SetItems(items);
+        before->setFocus();
+        Press(Qt::Key_Tab);
+        Press(Qt::Key_Tab);
+        EXPECT_TRUE(after->hasFocus());
+        EXPECT_EQ(log, "exit enter exit ");
     }
 }
 
