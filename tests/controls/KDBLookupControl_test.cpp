@@ -467,7 +467,13 @@ TEST_F(LookupControlTest, ChoosingAKeyFiresTheChangeEventsWritesTheFieldRepaints
     }
 }
 
-TEST_F(LookupControlTest, ABeforeChangeHandlerThatUnbindsTheControlLeavesTheChoiceUnwritten) {
+TEST_F(LookupControlTest, ABeforeChangeHandlerThatUnbindsTheControlDropsTheChoiceWithoutAClick) {
+    // Orders of another year, with the same fields.
+    TMemoryDataSet archiwum;
+    for (const char* name : {"NR", "KLIENT", "DOSTAWCA"})
+        archiwum.FieldDefs().Add(name, ftInteger);
+    archiwum.Open();
+    archiwum.AppendRecord({9, 1, 20});
     struct Case {
         const char* name;
         std::function<void(TTestLookup&)> unbind;
@@ -477,6 +483,8 @@ TEST_F(LookupControlTest, ABeforeChangeHandlerThatUnbindsTheControlLeavesTheChoi
         {"takes the data source away", [](TTestLookup& c) { c.SetDataSource(nullptr); }},
         {"binds the control to another field",
          [](TTestLookup& c) { c.SetDataFieldName("DOSTAWCA"); }},
+        {"points the data source at another dataset",
+         [&](TTestLookup&) { zamowieniaSource.SetDataSet(&archiwum); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -493,13 +501,62 @@ TEST_F(LookupControlTest, ABeforeChangeHandlerThatUnbindsTheControlLeavesTheChoi
         };
         lookup->log.clear();
         EXPECT_EQ(DatabaseErrorOf([&] { lookup->ChooseKeyValue(4); }), "no error");
-        EXPECT_EQ(lookup->log, (QStringList{"before 2>4", "paint", "click"}));
+        // Nothing was chosen: no after-event and no click.
+        EXPECT_EQ(lookup->log, (QStringList{"before 2>4", "paint"}));
+        zamowieniaSource.SetDataSet(&zamowienia);
         zamowieniaSource.SetEnabled(true);
         zamowienia.Open();
         EXPECT_EQ(Klient(), 2);
         EXPECT_EQ(zamowienia.FieldByName("DOSTAWCA")->Value(), 10);
+        EXPECT_EQ(archiwum.FieldByName("KLIENT")->Value(), 1);
         zamowienia.Cancel();
+        archiwum.Cancel();
         zamowienia.First();
+    }
+}
+
+TEST_F(LookupControlTest, ABeforeChangeHandlerThatRefreshesTheBoundDatasetGetsTheChoiceWritten) {
+    // Items whose fields the dataset makes anew at every opening.
+    TMemoryDataSet pozycje;
+    for (const char* name : {"NR", "KLIENT"})
+        pozycje.FieldDefs().Add(name, ftInteger);
+    pozycje.Open();
+    pozycje.AppendRecord({1, 2});
+    TDataSource pozycjeSource;
+    pozycjeSource.SetDataSet(&pozycje);
+    struct Case {
+        const char* name;
+        TDataSet& dataSet;
+        TDataSource& source;
+        const char* field;
+        bool edits; // else the refresh leaves the dataset browsing
+    } const cases[] = {
+        {"new fields, edited again", pozycje, pozycjeSource, "KLIENT", true},
+        {"new fields, left browsing", pozycje, pozycjeSource, "KLIENT", false},
+        {"a lookup field", zamowienia, zamowieniaSource, "KLIENT_NAZWA", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto lookup = std::make_unique<TTestLookup>(&form);
+        SetBounds(lookup.get(), 10, 50, 150, 24);
+        lookup->show();
+        ListCustomers(*lookup);
+        lookup->SetDataSource(&c.source);
+        lookup->SetDataFieldName(c.field);
+        LogChanges(*lookup);
+        lookup->OnKBeforeChange = [&](QObject*, const Variant& Old, const Variant& New, bool&) {
+            lookup->log << QStringLiteral("before %1>%2").arg(Text(Old), Text(New));
+            c.dataSet.Close();
+            c.dataSet.Open();
+            if (c.edits)
+                c.dataSet.Edit();
+        };
+        lookup->log.clear();
+        lookup->ChooseKeyValue(4);
+        EXPECT_EQ(lookup->log, (QStringList{"before 2>4", "after 2>4", "paint", "click"}));
+        EXPECT_EQ(c.dataSet.FieldByName("KLIENT")->Value(), 4);
+        EXPECT_EQ(lookup->KeyValue(), 4);
+        c.dataSet.Cancel();
     }
 }
 
