@@ -56,8 +56,13 @@ TKDBLookupComboBox::TKDBLookupComboBox(TComponent* AOwner, QWidget* parent)
 void TKDBLookupComboBox::DropDown() {
     if (FListShown || !FListActive)
         return;
-    if (OnDropDown)
+    if (OnDropDown) {
         OnDropDown(this);
+        // The handler may have taken the list away (its source or dataset freed or closed), or
+        // dropped it itself.
+        if (FListShown || !FListActive)
+            return;
+    }
     FPopupList->SetColor(Color());
     FPopupList->setFont(font());
     ResizeNow(FPopupList,

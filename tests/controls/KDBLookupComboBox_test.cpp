@@ -679,6 +679,63 @@ TEST_F(ComboBoxTest, TheFormMovingResizingOrChangingItsStateCancelsTheList) {
     EXPECT_EQ(Kod(), 6);
 }
 
+TEST_F(ComboBoxTest, AnOnDropDownThatTakesTheListAwayShowsNoListAndTheBoxWorksOn) {
+    Fill(10);
+    Bind();
+    std::unique_ptr<TMemoryDataSet> goods;
+    std::unique_ptr<TDataSource> goodsSource;
+    struct Case {
+        const char* name;
+        std::function<void()> takeAway;
+    };
+    const Case cases[] = {
+        {"takes the list source away", [&] { combo->SetListSource(nullptr); }},
+        {"frees the list source", [&] { goodsSource.reset(); }},
+        {"frees the list dataset", [&] { goods.reset(); }},
+        {"closes the list dataset", [&] { goods->Close(); }},
+    };
+    for (const Case& c : cases) {
+        for (const bool byPress : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (byPress ? ", by a press" : ", by Alt+Down"));
+            // A list of its own, for the handler to take away.
+            goods = std::make_unique<TMemoryDataSet>();
+            goods->FieldDefs().Add(QStringLiteral("ID"), ftInteger);
+            goods->FieldDefs().Add(QStringLiteral("NAZWA"), ftString, 12);
+            goods->Open();
+            for (int id = 1; id <= 10; ++id)
+                goods->AppendRecord({id, QStringLiteral("Inny %1").arg(id)});
+            goodsSource = std::make_unique<TDataSource>();
+            goodsSource->SetDataSet(goods.get());
+            combo->SetListSource(goodsSource.get());
+            combo->OnDropDown = [&](QObject*) {
+                Log("dropdown");
+                c.takeAway();
+            };
+            Focus();
+            log.clear();
+            if (byPress)
+                QTest::mouseClick(combo, Qt::LeftButton, {}, ComboText());
+            else
+                Press(Qt::Key_Down, Qt::AltModifier);
+            EXPECT_FALSE(combo->ListVisible());
+            EXPECT_FALSE(popup->isVisible());
+            EXPECT_EQ(log, "dropdown");
+            EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+            EXPECT_TRUE(combo->hasFocus());
+
+            // Given a list again, it drops it and chooses from it.
+            combo->OnDropDown = nullptr;
+            combo->SetListSource(&listSource);
+            Press(Qt::Key_Down, Qt::AltModifier);
+            EXPECT_TRUE(popup->isVisible());
+            Press(Qt::Key_Down);
+            Press(Qt::Key_Return);
+            EXPECT_EQ(Kod(), 6);
+            bound.Cancel();
+        }
+    }
+}
+
 TEST_F(ComboBoxTest, WindowDeactivationClosesTheList) {
     Fill(10);
     Bind();
