@@ -80,8 +80,11 @@ void TKDBLookupComboBox::DropDown() {
     FPopupList->SetListSource(FListSourceLink->DataSource());
     FPopupList->SetKeyValue(FKeyValue);
 
-    const QScreen* screen = this->screen();
     const QRect combo(mapToGlobal(QPoint(0, 0)), size());
+    // The screen the box stands on: its window may stand mostly on another one.
+    const QScreen* screen = QGuiApplication::screenAt(combo.center());
+    if (screen == nullptr)
+        screen = this->screen();
     const TDropDownAlign align =
         MirroredAlign(FDropDownAlign, DBUseRightToLeftAlignment(BiDiMode(), FDisplayField));
     FPopupList->move(

@@ -679,6 +679,42 @@ TEST_F(ComboBoxTest, TheFormMovingResizingOrChangingItsStateCancelsTheList) {
     EXPECT_EQ(Kod(), 6);
 }
 
+TEST_F(ComboBoxTest, OnTwoScreensTheListOpensOnTheScreenOfTheBox) {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.size() < 2)
+        GTEST_SKIP() << "one screen here: the test's two-screen run has two side by side";
+    const QRect left = screens[0]->availableGeometry();
+    const QRect right = screens[1]->availableGeometry();
+    ASSERT_EQ(right.left(), left.right() + 1);
+    ASSERT_LT(right.height(), left.height());
+    Fill(10);
+    Bind();
+    // The form's middle on the left screen, the box at its right edge on the right screen.
+    form.SetClientWidth(400);
+    SetBounds(combo, 240, 40, 145, 0);
+    struct Case {
+        const char* name;
+        int boxTop; // on the screen
+        bool below;
+    };
+    for (const Case& c : {Case{"room below", 100, true},
+                          Case{"no room below on its screen", right.bottom() - 60, false}}) {
+        form.move(right.left() - 224, c.boxTop - 40);
+        QTest::qWait(0);
+        const QRect box(combo->mapToGlobal(QPoint(0, 0)), combo->size());
+        ASSERT_EQ(form.screen(), screens[0]) << c.name;
+        ASSERT_TRUE(right.contains(box)) << c.name;
+        Open();
+        const QRect shown = popup->geometry();
+        EXPECT_TRUE(right.contains(shown)) << c.name;
+        EXPECT_EQ(shown.left(), box.left()) << c.name;
+        EXPECT_EQ(c.below ? shown.top() : shown.bottom() + 1,
+                  c.below ? box.bottom() + 1 : box.top())
+            << c.name;
+        Press(Qt::Key_Escape);
+    }
+}
+
 TEST_F(ComboBoxTest, AnOnDropDownThatTakesTheListAwayShowsNoListAndTheBoxWorksOn) {
     Fill(10);
     Bind();
