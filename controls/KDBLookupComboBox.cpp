@@ -91,6 +91,7 @@ void TKDBLookupComboBox::DropDown() {
         DropDownPosition(combo, FPopupList->size(), align, screen->availableGeometry()));
     FPopupList->raise();
     FPopupList->show();
+    FDroppedFrom = combo.topLeft();
     FListShown = true;
     // A press anywhere else closes the list.
     qApp->installEventFilter(this);
@@ -134,9 +135,14 @@ bool TKDBLookupComboBox::eventFilter(QObject* watched, QEvent* event) {
         }
         break;
     case QEvent::Move:
+        // Whatever moved the box on the screen (its form, a parent, a scroll, a layout), the
+        // list would stand away from it.
+        if (watched->isWidgetType() && static_cast<QWidget*>(watched)->isAncestorOf(this) &&
+            mapToGlobal(QPoint(0, 0)) != FDroppedFrom)
+            Application->Guard([this] { CloseUp(false); });
+        break;
     case QEvent::Resize:
     case QEvent::WindowStateChange:
-        // The list stands at the place the form had: it would float away from the box.
         if (watched == window())
             Application->Guard([this] { CloseUp(false); });
         break;

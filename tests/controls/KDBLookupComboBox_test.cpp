@@ -13,12 +13,16 @@
 
 #include <QApplication>
 #include <QEnterEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
+#include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -677,6 +681,67 @@ TEST_F(ComboBoxTest, TheFormMovingResizingOrChangingItsStateCancelsTheList) {
     // Keys go to the box again: Down chooses the next record at once.
     Press(Qt::Key_Down);
     EXPECT_EQ(Kod(), 6);
+}
+
+TEST_F(ComboBoxTest, TheBoxMovingOnTheScreenCancelsTheListWhateverMovedIt) {
+    Fill(10);
+    Bind();
+    // The box laid out in a scroll area, below a heading.
+    auto* area = new QScrollArea(&form);
+    area->setGeometry(120, 10, 170, 150);
+    auto* content = new QWidget;
+    content->resize(150, 400);
+    auto* layout = new QVBoxLayout(content);
+    auto* heading = new QLabel(QStringLiteral("Towar"));
+    heading->setFixedHeight(60);
+    layout->addWidget(heading);
+    layout->addWidget(combo);
+    layout->addStretch();
+    area->setWidget(content);
+    area->show();
+    QTest::qWait(0);
+    struct Case {
+        const char* name;
+        std::function<void()> change;
+        QPoint by; // how far the box moves on the screen
+    };
+    const Case cases[] = {
+        {"the wheel scrolls the area",
+         [&] {
+             // The box takes no wheel; Qt passes one on to the parents only on the window
+             // system's way, which the offscreen platform offers no test: it goes to the area.
+             QWidget* viewport = area->viewport();
+             const QPoint at = combo->mapTo(viewport, ComboText());
+             QWheelEvent wheel(at, viewport->mapToGlobal(at), {}, QPoint(0, -120), Qt::NoButton, {},
+                               Qt::NoScrollPhase, false);
+             QApplication::sendEvent(viewport, &wheel);
+         },
+         {0, -60}},
+        {"the area is moved", [&] { area->move(area->pos() + QPoint(0, 20)); }, {0, 20}},
+        {"the layout makes room above", [&] { heading->setFixedHeight(80); }, {0, 20}},
+        {"the box is moved", [&] { combo->move(combo->pos() + QPoint(5, 0)); }, {5, 0}},
+        {"another control moves", [&] { before->move(before->pos() + QPoint(0, 5)); }, {0, 0}},
+    };
+    for (const Case& c : cases) {
+        area->verticalScrollBar()->setValue(0);
+        Open();
+        const QPoint was = combo->mapToGlobal(QPoint(0, 0));
+        Press(Qt::Key_Down); // marks the next row
+        c.change();
+        QTest::qWait(0);
+        const QPoint is = combo->mapToGlobal(QPoint(0, 0));
+        ASSERT_EQ(is - was, c.by) << c.name;
+        const bool moves = !c.by.isNull();
+        EXPECT_EQ(combo->ListVisible(), !moves) << c.name;
+        EXPECT_EQ(popup->isVisible(), !moves) << c.name;
+        EXPECT_EQ(log, moves ? "closeup" : "") << c.name;
+        EXPECT_EQ(Kod(), 5) << c.name;
+        EXPECT_TRUE(combo->hasFocus()) << c.name;
+        if (!moves) {
+            EXPECT_EQ(popup->pos(), is + QPoint(0, combo->height())) << c.name;
+        }
+        combo->CloseUp(false);
+    }
 }
 
 TEST_F(ComboBoxTest, OnTwoScreensTheListOpensOnTheScreenOfTheBox) {
