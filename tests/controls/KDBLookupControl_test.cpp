@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -140,6 +141,27 @@ protected:
         c.OnKAfterChange = [&c](QObject*, const Variant& Old, const Variant& New) {
             c.log << QStringLiteral("after %1>%2").arg(Text(Old), Text(New));
         };
+    }
+
+    // A shown control listing the customers, bound to the field, logging its changes; its
+    // before-handler then does what a test's handler does.
+    std::unique_ptr<TTestLookup> LookupWithHandler(TDataSource& source, const char* field,
+                                                   std::function<void(TTestLookup&)> handler) {
+        auto lookup = std::make_unique<TTestLookup>(&form);
+        SetBounds(lookup.get(), 10, 50, 150, 24);
+        lookup->show();
+        ListCustomers(*lookup);
+        lookup->SetDataSource(&source);
+        lookup->SetDataFieldName(field);
+        LogChanges(*lookup);
+        TTestLookup& c = *lookup;
+        lookup->OnKBeforeChange = [&c, handler](QObject*, const Variant& Old, const Variant& New,
+                                                bool&) {
+            c.log << QStringLiteral("before %1>%2").arg(Text(Old), Text(New));
+            handler(c);
+        };
+        lookup->log.clear();
+        return lookup;
     }
 
     Variant Klient() const { return zamowienia.FieldByName("KLIENT")->Value(); }
@@ -488,18 +510,7 @@ TEST_F(LookupControlTest, ABeforeChangeHandlerThatUnbindsTheControlDropsTheChoic
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        auto lookup = std::make_unique<TTestLookup>(&form);
-        SetBounds(lookup.get(), 10, 50, 150, 24);
-        lookup->show();
-        ListCustomers(*lookup);
-        lookup->SetDataSource(&zamowieniaSource);
-        lookup->SetDataFieldName("KLIENT");
-        LogChanges(*lookup);
-        lookup->OnKBeforeChange = [&](QObject*, const Variant& Old, const Variant& New, bool&) {
-            lookup->log << QStringLiteral("before %1>%2").arg(Text(Old), Text(New));
-            c.unbind(*lookup);
-        };
-        lookup->log.clear();
+        const auto lookup = LookupWithHandler(zamowieniaSource, "KLIENT", c.unbind);
         EXPECT_EQ(DatabaseErrorOf([&] { lookup->ChooseKeyValue(4); }), "no error");
         // Nothing was chosen: no after-event and no click.
         EXPECT_EQ(lookup->log, (QStringList{"before 2>4", "paint"}));
@@ -537,21 +548,12 @@ TEST_F(LookupControlTest, ABeforeChangeHandlerThatRefreshesTheBoundDatasetGetsTh
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        auto lookup = std::make_unique<TTestLookup>(&form);
-        SetBounds(lookup.get(), 10, 50, 150, 24);
-        lookup->show();
-        ListCustomers(*lookup);
-        lookup->SetDataSource(&c.source);
-        lookup->SetDataFieldName(c.field);
-        LogChanges(*lookup);
-        lookup->OnKBeforeChange = [&](QObject*, const Variant& Old, const Variant& New, bool&) {
-            lookup->log << QStringLiteral("before %1>%2").arg(Text(Old), Text(New));
+        const auto lookup = LookupWithHandler(c.source, c.field, [&c](TTestLookup&) {
             c.dataSet.Close();
             c.dataSet.Open();
             if (c.edits)
                 c.dataSet.Edit();
-        };
-        lookup->log.clear();
+        });
         lookup->ChooseKeyValue(4);
         EXPECT_EQ(lookup->log, (QStringList{"before 2>4", "after 2>4", "paint", "click"}));
         EXPECT_EQ(c.dataSet.FieldByName("KLIENT")->Value(), 4);
