@@ -56,8 +56,13 @@ TKDBLookupComboBox::TKDBLookupComboBox(TComponent* AOwner, QWidget* parent)
 void TKDBLookupComboBox::DropDown() {
     if (FListShown || !FListActive)
         return;
-    if (OnDropDown)
+    if (OnDropDown) {
         OnDropDown(this);
+        // The handler may have taken the list away (its source or dataset freed or closed), or
+        // dropped it itself.
+        if (FListShown || !FListActive)
+            return;
+    }
     FPopupList->SetColor(Color());
     FPopupList->setFont(font());
     ResizeNow(FPopupList,
@@ -75,14 +80,18 @@ void TKDBLookupComboBox::DropDown() {
     FPopupList->SetListSource(FListSourceLink->DataSource());
     FPopupList->SetKeyValue(FKeyValue);
 
-    const QScreen* screen = this->screen();
     const QRect combo(mapToGlobal(QPoint(0, 0)), size());
+    // The screen the box stands on: its window may stand mostly on another one.
+    const QScreen* screen = QGuiApplication::screenAt(combo.center());
+    if (screen == nullptr)
+        screen = this->screen();
     const TDropDownAlign align =
         MirroredAlign(FDropDownAlign, DBUseRightToLeftAlignment(BiDiMode(), FDisplayField));
     FPopupList->move(
         DropDownPosition(combo, FPopupList->size(), align, screen->availableGeometry()));
     FPopupList->raise();
     FPopupList->show();
+    FDroppedFrom = combo.topLeft();
     FListShown = true;
     // A press anywhere else closes the list.
     qApp->installEventFilter(this);
@@ -126,9 +135,14 @@ bool TKDBLookupComboBox::eventFilter(QObject* watched, QEvent* event) {
         }
         break;
     case QEvent::Move:
+        // Whatever moved the box on the screen (its form, a parent, a scroll, a layout), the
+        // list would stand away from it.
+        if (watched->isWidgetType() && static_cast<QWidget*>(watched)->isAncestorOf(this) &&
+            mapToGlobal(QPoint(0, 0)) != FDroppedFrom)
+            Application->Guard([this] { CloseUp(false); });
+        break;
     case QEvent::Resize:
     case QEvent::WindowStateChange:
-        // The list stands at the place the form had: it would float away from the box.
         if (watched == window())
             Application->Guard([this] { CloseUp(false); });
         break;

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "controls/KDBLookupControl.h"
 #include "controls/KDBLookupComboBoxPlacement.h"
+#include "controls/KDBLookupControl.h"
 #include "platform/gui/Controls.h"
 
+#include <QPoint>
 #include <QString>
 
 class TKPopupDataList;
@@ -14,7 +15,8 @@ class TKPopupDataList;
 // there is no room below on its screen), DropDownRows rows high and DropDownWidth wide, placed
 // by DropDownAlign; a click, a release after a drag or Enter in the list chooses that row, Esc,
 // a click elsewhere, the loss of the focus or of the window's activation closes the list without
-// choosing, and so does the form moving, changing its size or its state. With the list closed Up
+// choosing, and so does the box moving on the screen (with its form, a parent, a scroll or a
+// layout) and the form changing its size or its state. With the list closed Up
 // and Down choose the record before or after the key's, and typed letters search. The box keeps
 // the focus throughout; the list never takes it.
 //
@@ -85,7 +87,8 @@ protected:
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     // While the list is shown: a press on anything but the box and the list closes it, and so
-    // does the form moving, changing its size or its state, which would leave the list behind.
+    // does the box moving on the screen and the form changing its size or its state, which
+    // would leave the list behind.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -112,6 +115,8 @@ private:
     TAlignment FDisplayAlignment = taLeftJustify;
     bool FKEnterJakoTab = false;
     bool FMouseOver = false;
+    // The box's place on the screen when its list was dropped.
+    QPoint FDroppedFrom;
     // The focus is leaving: closing the list must not take it back.
     bool FLosingFocus = false;
 };

@@ -258,12 +258,7 @@ void TKDBLookupControl::SearchByTypedChar(QChar Key) {
 
 void TKDBLookupControl::ChooseKeyValue(const Variant& Value) {
     bool Wykonaj = true;
-    // A handler may close the dataset, disable its data source or rebind the control: a choice
-    // made for a field goes on only while the control is bound to it. The field it let go of
-    // may be gone.
-    TField* const master = FMasterField;
-    const auto stillBound = [&] { return FMasterField == master; };
-    if (master == nullptr) {
+    if (FMasterField == nullptr) {
         const Variant Old = FKeyValue;
         const Variant New = Value;
         if (!VarEquals(Old, New) && OnKBeforeChange)
@@ -273,18 +268,41 @@ void TKDBLookupControl::ChooseKeyValue(const Variant& Value) {
             if (!VarEquals(Old, FKeyValue) && OnKAfterChange)
                 OnKAfterChange(this, Old, FKeyValue);
         }
-    } else if (FDataSourceLink->Edit() && stillBound()) {
-        const Variant Old = master->Value();
-        const Variant New = Value;
-        if (!VarEquals(Old, New) && OnKBeforeChange)
-            OnKBeforeChange(this, Old, New, Wykonaj);
-        if (Wykonaj && stillBound()) {
-            // The dataset tells the data link, which brings the key value to the field's.
-            master->SetValue(Value);
-            if (stillBound()) {
-                const Variant Current = master->Value();
-                if (!VarEquals(Old, Current) && OnKAfterChange)
-                    OnKAfterChange(this, Old, master->Value());
+    } else {
+        // A handler may close the dataset, refresh it (its fields are then new objects) or
+        // rebind the control. The choice goes on while the control is bound as it was, into the
+        // field as it is then; one the control let go of is dropped, and clicks nothing.
+        const TDataSource* const source = DataSource();
+        const TDataSet* const dataSet = FDataSourceLink->DataSet();
+        const QString fieldName = FDataFieldName;
+        const auto stillBound = [&] {
+            return FMasterField != nullptr && FDataSourceLink->Active() && DataSource() == source &&
+                   FDataSourceLink->DataSet() == dataSet && FDataFieldName == fieldName;
+        };
+        const bool editing = FDataSourceLink->Edit();
+        if (!stillBound()) {
+            Repaint();
+            return;
+        }
+        if (editing) {
+            const Variant Old = FMasterField->Value();
+            const Variant New = Value;
+            if (!VarEquals(Old, New) && OnKBeforeChange)
+                OnKBeforeChange(this, Old, New, Wykonaj);
+            // A refresh leaves the dataset browsing: it is asked to edit again.
+            const bool write = Wykonaj && FDataSourceLink->Edit();
+            if (!stillBound()) {
+                Repaint();
+                return;
+            }
+            if (write) {
+                // The dataset tells the data link, which brings the key value to the field's.
+                FMasterField->SetValue(Value);
+                if (stillBound()) {
+                    const Variant Current = FMasterField->Value();
+                    if (!VarEquals(Old, Current) && OnKAfterChange)
+                        OnKAfterChange(this, Old, FMasterField->Value());
+                }
             }
         }
     }

@@ -135,7 +135,10 @@ protected:
     // No record found: nothing changes. A text the field cannot take is kept all the same.
     virtual void SearchByTypedChar(QChar Key);
     // The user's choice of a key value: the change events, the write into the bound field, then
-    // a repaint and Click. A failure passes on and skips the repaint and Click.
+    // a repaint and Click. A failure passes on and skips the repaint and Click. A handler that
+    // refreshes the bound dataset has the choice written into its field as it is then; one that
+    // unbinds the control (another data source, dataset or field name, or none open) drops it:
+    // nothing is written and Click does not fire.
     virtual void ChooseKeyValue(const Variant& Value);
     // Finds the bound and master fields, switches lookup mode and takes the key from the record.
     virtual void ResolveBoundField();

@@ -13,12 +13,16 @@
 
 #include <QApplication>
 #include <QEnterEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
+#include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -677,6 +681,160 @@ TEST_F(ComboBoxTest, TheFormMovingResizingOrChangingItsStateCancelsTheList) {
     // Keys go to the box again: Down chooses the next record at once.
     Press(Qt::Key_Down);
     EXPECT_EQ(Kod(), 6);
+}
+
+TEST_F(ComboBoxTest, TheBoxMovingOnTheScreenCancelsTheListWhateverMovedIt) {
+    Fill(10);
+    Bind();
+    // The box laid out in a scroll area, below a heading.
+    auto* area = new QScrollArea(&form);
+    area->setGeometry(120, 10, 170, 150);
+    auto* content = new QWidget;
+    content->resize(150, 400);
+    auto* layout = new QVBoxLayout(content);
+    auto* heading = new QLabel(QStringLiteral("Towar"));
+    heading->setFixedHeight(60);
+    layout->addWidget(heading);
+    layout->addWidget(combo);
+    layout->addStretch();
+    area->setWidget(content);
+    area->show();
+    QTest::qWait(0);
+    struct Case {
+        const char* name;
+        std::function<void()> change;
+        QPoint by; // how far the box moves on the screen
+    };
+    const Case cases[] = {
+        {"the wheel scrolls the area",
+         [&] {
+             // The box takes no wheel; Qt passes one on to the parents only on the window
+             // system's way, which the offscreen platform offers no test: it goes to the area.
+             QWidget* viewport = area->viewport();
+             const QPoint at = combo->mapTo(viewport, ComboText());
+             QWheelEvent wheel(at, viewport->mapToGlobal(at), {}, QPoint(0, -120), Qt::NoButton, {},
+                               Qt::NoScrollPhase, false);
+             QApplication::sendEvent(viewport, &wheel);
+         },
+         {0, -60}},
+        {"the area is moved", [&] { area->move(area->pos() + QPoint(0, 20)); }, {0, 20}},
+        {"the layout makes room above", [&] { heading->setFixedHeight(80); }, {0, 20}},
+        {"the box is moved", [&] { combo->move(combo->pos() + QPoint(5, 0)); }, {5, 0}},
+        {"another control moves", [&] { before->move(before->pos() + QPoint(0, 5)); }, {0, 0}},
+    };
+    for (const Case& c : cases) {
+        area->verticalScrollBar()->setValue(0);
+        Open();
+        const QPoint was = combo->mapToGlobal(QPoint(0, 0));
+        Press(Qt::Key_Down); // marks the next row
+        c.change();
+        QTest::qWait(0);
+        const QPoint is = combo->mapToGlobal(QPoint(0, 0));
+        ASSERT_EQ(is - was, c.by) << c.name;
+        const bool moves = !c.by.isNull();
+        EXPECT_EQ(combo->ListVisible(), !moves) << c.name;
+        EXPECT_EQ(popup->isVisible(), !moves) << c.name;
+        EXPECT_EQ(log, moves ? "closeup" : "") << c.name;
+        EXPECT_EQ(Kod(), 5) << c.name;
+        EXPECT_TRUE(combo->hasFocus()) << c.name;
+        if (!moves) {
+            EXPECT_EQ(popup->pos(), is + QPoint(0, combo->height())) << c.name;
+        }
+        combo->CloseUp(false);
+    }
+}
+
+TEST_F(ComboBoxTest, OnTwoScreensTheListOpensOnTheScreenOfTheBox) {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.size() < 2)
+        GTEST_SKIP() << "one screen here: the test's two-screen run has two side by side";
+    const QRect left = screens[0]->availableGeometry();
+    const QRect right = screens[1]->availableGeometry();
+    ASSERT_EQ(right.left(), left.right() + 1);
+    ASSERT_LT(right.height(), left.height());
+    Fill(10);
+    Bind();
+    // The form's middle on the left screen, the box at its right edge on the right screen.
+    form.SetClientWidth(400);
+    SetBounds(combo, 240, 40, 145, 0);
+    struct Case {
+        const char* name;
+        int boxTop; // on the screen
+        bool below;
+    };
+    for (const Case& c : {Case{"room below", 100, true},
+                          Case{"no room below on its screen", right.bottom() - 60, false}}) {
+        form.move(right.left() - 224, c.boxTop - 40);
+        QTest::qWait(0);
+        const QRect box(combo->mapToGlobal(QPoint(0, 0)), combo->size());
+        ASSERT_EQ(form.screen(), screens[0]) << c.name;
+        ASSERT_TRUE(right.contains(box)) << c.name;
+        Open();
+        const QRect shown = popup->geometry();
+        EXPECT_TRUE(right.contains(shown)) << c.name;
+        EXPECT_EQ(shown.left(), box.left()) << c.name;
+        EXPECT_EQ(c.below ? shown.top() : shown.bottom() + 1,
+                  c.below ? box.bottom() + 1 : box.top())
+            << c.name;
+        Press(Qt::Key_Escape);
+    }
+}
+
+TEST_F(ComboBoxTest, AnOnDropDownThatTakesTheListAwayShowsNoListAndTheBoxWorksOn) {
+    Fill(10);
+    Bind();
+    std::unique_ptr<TMemoryDataSet> goods;
+    std::unique_ptr<TDataSource> goodsSource;
+    struct Case {
+        const char* name;
+        std::function<void()> takeAway;
+    };
+    const Case cases[] = {
+        {"takes the list source away", [&] { combo->SetListSource(nullptr); }},
+        {"frees the list source", [&] { goodsSource.reset(); }},
+        {"frees the list dataset", [&] { goods.reset(); }},
+        {"closes the list dataset", [&] { goods->Close(); }},
+    };
+    for (const Case& c : cases) {
+        for (const bool byPress : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (byPress ? ", by a press" : ", by Alt+Down"));
+            // A list of its own, for the handler to take away.
+            goods = std::make_unique<TMemoryDataSet>();
+            goods->FieldDefs().Add(QStringLiteral("ID"), ftInteger);
+            goods->FieldDefs().Add(QStringLiteral("NAZWA"), ftString, 12);
+            goods->Open();
+            for (int id = 1; id <= 10; ++id)
+                goods->AppendRecord({id, QStringLiteral("Inny %1").arg(id)});
+            goodsSource = std::make_unique<TDataSource>();
+            goodsSource->SetDataSet(goods.get());
+            combo->SetListSource(goodsSource.get());
+            combo->OnDropDown = [&](QObject*) {
+                Log("dropdown");
+                c.takeAway();
+            };
+            Focus();
+            log.clear();
+            if (byPress)
+                QTest::mouseClick(combo, Qt::LeftButton, {}, ComboText());
+            else
+                Press(Qt::Key_Down, Qt::AltModifier);
+            EXPECT_FALSE(combo->ListVisible());
+            EXPECT_FALSE(popup->isVisible());
+            EXPECT_EQ(log, "dropdown");
+            EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+            EXPECT_TRUE(combo->hasFocus());
+
+            // Given a list again, it drops it and chooses from it.
+            combo->OnDropDown = nullptr;
+            combo->SetListSource(&listSource);
+            Press(Qt::Key_Down, Qt::AltModifier);
+            EXPECT_TRUE(popup->isVisible());
+            Press(Qt::Key_Down);
+            Press(Qt::Key_Return);
+            EXPECT_EQ(Kod(), 6);
+            bound.Cancel();
+        }
+    }
 }
 
 TEST_F(ComboBoxTest, WindowDeactivationClosesTheList) {

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -140,6 +141,27 @@ protected:
         c.OnKAfterChange = [&c](QObject*, const Variant& Old, const Variant& New) {
             c.log << QStringLiteral("after %1>%2").arg(Text(Old), Text(New));
         };
+    }
+
+    // A shown control listing the customers, bound to the field, logging its changes; its
+    // before-handler then does what a test's handler does.
+    std::unique_ptr<TTestLookup> LookupWithHandler(TDataSource& source, const char* field,
+                                                   std::function<void(TTestLookup&)> handler) {
+        auto lookup = std::make_unique<TTestLookup>(&form);
+        SetBounds(lookup.get(), 10, 50, 150, 24);
+        lookup->show();
+        ListCustomers(*lookup);
+        lookup->SetDataSource(&source);
+        lookup->SetDataFieldName(field);
+        LogChanges(*lookup);
+        TTestLookup& c = *lookup;
+        lookup->OnKBeforeChange = [&c, handler](QObject*, const Variant& Old, const Variant& New,
+                                                bool&) {
+            c.log << QStringLiteral("before %1>%2").arg(Text(Old), Text(New));
+            handler(c);
+        };
+        lookup->log.clear();
+        return lookup;
     }
 
     Variant Klient() const { return zamowienia.FieldByName("KLIENT")->Value(); }
@@ -467,7 +489,13 @@ TEST_F(LookupControlTest, ChoosingAKeyFiresTheChangeEventsWritesTheFieldRepaints
     }
 }
 
-TEST_F(LookupControlTest, ABeforeChangeHandlerThatUnbindsTheControlLeavesTheChoiceUnwritten) {
+TEST_F(LookupControlTest, ABeforeChangeHandlerThatUnbindsTheControlDropsTheChoiceWithoutAClick) {
+    // Orders of another year, with the same fields.
+    TMemoryDataSet archiwum;
+    for (const char* name : {"NR", "KLIENT", "DOSTAWCA"})
+        archiwum.FieldDefs().Add(name, ftInteger);
+    archiwum.Open();
+    archiwum.AppendRecord({9, 1, 20});
     struct Case {
         const char* name;
         std::function<void(TTestLookup&)> unbind;
@@ -477,29 +505,60 @@ TEST_F(LookupControlTest, ABeforeChangeHandlerThatUnbindsTheControlLeavesTheChoi
         {"takes the data source away", [](TTestLookup& c) { c.SetDataSource(nullptr); }},
         {"binds the control to another field",
          [](TTestLookup& c) { c.SetDataFieldName("DOSTAWCA"); }},
+        {"points the data source at another dataset",
+         [&](TTestLookup&) { zamowieniaSource.SetDataSet(&archiwum); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        auto lookup = std::make_unique<TTestLookup>(&form);
-        SetBounds(lookup.get(), 10, 50, 150, 24);
-        lookup->show();
-        ListCustomers(*lookup);
-        lookup->SetDataSource(&zamowieniaSource);
-        lookup->SetDataFieldName("KLIENT");
-        LogChanges(*lookup);
-        lookup->OnKBeforeChange = [&](QObject*, const Variant& Old, const Variant& New, bool&) {
-            lookup->log << QStringLiteral("before %1>%2").arg(Text(Old), Text(New));
-            c.unbind(*lookup);
-        };
-        lookup->log.clear();
+        const auto lookup = LookupWithHandler(zamowieniaSource, "KLIENT", c.unbind);
         EXPECT_EQ(DatabaseErrorOf([&] { lookup->ChooseKeyValue(4); }), "no error");
-        EXPECT_EQ(lookup->log, (QStringList{"before 2>4", "paint", "click"}));
+        // Nothing was chosen: no after-event and no click.
+        EXPECT_EQ(lookup->log, (QStringList{"before 2>4", "paint"}));
+        zamowieniaSource.SetDataSet(&zamowienia);
         zamowieniaSource.SetEnabled(true);
         zamowienia.Open();
         EXPECT_EQ(Klient(), 2);
         EXPECT_EQ(zamowienia.FieldByName("DOSTAWCA")->Value(), 10);
+        EXPECT_EQ(archiwum.FieldByName("KLIENT")->Value(), 1);
         zamowienia.Cancel();
+        archiwum.Cancel();
         zamowienia.First();
+    }
+}
+
+TEST_F(LookupControlTest, ABeforeChangeHandlerThatRefreshesTheBoundDatasetGetsTheChoiceWritten) {
+    // Items whose fields the dataset makes anew at every opening.
+    TMemoryDataSet pozycje;
+    for (const char* name : {"NR", "KLIENT"})
+        pozycje.FieldDefs().Add(name, ftInteger);
+    pozycje.Open();
+    pozycje.AppendRecord({1, 2});
+    TDataSource pozycjeSource;
+    pozycjeSource.SetDataSet(&pozycje);
+    struct Case {
+        const char* name;
+        TDataSet& dataSet;
+        TDataSource& source;
+        const char* field;
+        bool edits; // else the refresh leaves the dataset browsing
+    } const cases[] = {
+        {"new fields, edited again", pozycje, pozycjeSource, "KLIENT", true},
+        {"new fields, left browsing", pozycje, pozycjeSource, "KLIENT", false},
+        {"a lookup field", zamowienia, zamowieniaSource, "KLIENT_NAZWA", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto lookup = LookupWithHandler(c.source, c.field, [&c](TTestLookup&) {
+            c.dataSet.Close();
+            c.dataSet.Open();
+            if (c.edits)
+                c.dataSet.Edit();
+        });
+        lookup->ChooseKeyValue(4);
+        EXPECT_EQ(lookup->log, (QStringList{"before 2>4", "after 2>4", "paint", "click"}));
+        EXPECT_EQ(c.dataSet.FieldByName("KLIENT")->Value(), 4);
+        EXPECT_EQ(lookup->KeyValue(), 4);
+        c.dataSet.Cancel();
     }
 }
 
