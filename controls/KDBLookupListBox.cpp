@@ -297,6 +297,7 @@ void TKDBLookupListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X,
                 if (Y / LineHeight() == FActiveRow)
                     DblClick();
             } else {
+                SetMouseCapture(true);
                 FDragSelecting = true;
                 DragStep([&] { ChooseRowAt(X, Y); });
             }
@@ -353,10 +354,16 @@ void TKDBLookupListBox::EndDragSelect() {
     if (FDragSelecting) {
         StopScrollTimer();
         FDragSelecting = false;
+        SetMouseCapture(false);
     }
 }
 
-// Cancel mode: the focus, the activation or the mouse goes elsewhere.
+// Cancel mode: the mouse, the focus or the activation goes elsewhere.
+
+void TKDBLookupListBox::WMCancelMode() {
+    EndDragSelect();
+    TKDBLookupControl::WMCancelMode();
+}
 
 void TKDBLookupListBox::WMKillFocus() {
     TKDBLookupControl::WMKillFocus();
@@ -367,12 +374,6 @@ void TKDBLookupListBox::changeEvent(QEvent* event) {
     TKDBLookupControl::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && !FPopupMode && !isActiveWindow())
         EndDragSelect();
-}
-
-bool TKDBLookupListBox::event(QEvent* event) {
-    if (event->type() == QEvent::WindowBlocked)
-        EndDragSelect();
-    return TKDBLookupControl::event(event);
 }
 
 // Scroll bar

@@ -18,9 +18,9 @@ class TWindowTimer;
 // rows and the box scrolls by moving the list dataset's cursor; it keeps no records itself.
 //
 // The height always holds whole rows (at least one) and the border; RowCount follows the height.
-// A drag ends without a choice when the window is blocked or deactivated, the box loses the
-// focus, or a step of it fails. A failure of a key, mouse or timer step passes to the error
-// display.
+// A drag holds the mouse; it ends without a choice on the cancel-mode notice (a modal window
+// takes the mouse), when the window is deactivated, the box loses the focus, or a step of it
+// fails. A failure of a key, mouse or timer step passes to the error display.
 class TKDBLookupListBox : public TKDBLookupControl {
     Q_OBJECT
 
@@ -56,13 +56,14 @@ protected:
     void MouseMove(TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void WMKillFocus() override;
+    // The drag ends; nothing is chosen.
+    void WMCancelMode() override;
     void CMCtl3DChanged() override;
     void CMFontChanged() override;
     // The columns' alignment is mirrored (the data-aware controls' right-to-left rule for the
     // bound field).
     bool UseRightToLeftAlignment() const;
 
-    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
 

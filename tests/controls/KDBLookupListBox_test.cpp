@@ -1,6 +1,7 @@
 #include "controls/KDBLookupListBox.h"
 
 #include "platform/gui/Application.h"
+#include "platform/gui/CancelMode.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/WindowTimer.h"
 #include "platform/rtl/Exceptions.h"
@@ -395,6 +396,27 @@ TEST_F(ListBoxTest, AModalBoxOpenedByTheChoiceOfAMoveEndsTheDragBeforeAnyScrolli
     Mouse(box, QEvent::MouseButtonRelease, 5, box->ClientHeight() + 20, Qt::LeftButton,
           Qt::NoButton);
     EXPECT_EQ(Kod(), 7);
+}
+
+TEST_F(ListBoxTest, ADragHoldsTheMouseAndTheCancelModeNoticeEndsItWithoutAChoice) {
+    Fill(50);
+    Bind();
+    Focus();
+    Mouse(box, QEvent::MouseButtonPress, 5, 2, Qt::LeftButton, Qt::LeftButton);
+    EXPECT_EQ(QWidget::mouseGrabber(), box);
+    Mouse(box, QEvent::MouseMove, 5, box->ClientHeight() + 20, Qt::NoButton, Qt::LeftButton);
+    QTRY_VERIFY(Kod() > 8); // scrolling down
+    // What a modal window or a closing drop-down list sends to the control holding the mouse;
+    // the form stays active.
+    SendCancelMode(box);
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+    const int kod = Kod();
+    QTest::qWait(200); // the scrolling has stopped
+    EXPECT_EQ(Kod(), kod);
+    Mouse(box, QEvent::MouseMove, 5, 2, Qt::NoButton, Qt::LeftButton);
+    Mouse(box, QEvent::MouseButtonRelease, 5, 2, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(Kod(), kod); // the drag has ended
+    EXPECT_TRUE(form.isActiveWindow());
 }
 
 TEST_F(ListBoxTest, ADoubleClickOnTheChosenRowRaisesOnDblClickAfterItsFirstClickChoseIt) {
