@@ -178,6 +178,22 @@ TEST_F(ListBoxTest, WithOneRowThePageKeysMoveNothingAndKeepTheSearchText) {
     EXPECT_EQ(Kod(), 3);
 }
 
+TEST_F(ListBoxTest, CtrlBackspaceKeepsTheSearchGoingWithoutAddingToIt) {
+    list.AppendRecord({1, QStringLiteral("Beton")});
+    list.AppendRecord({2, QStringLiteral("Blacha")});
+    list.AppendRecord({3, QStringLiteral("Lakier")});
+    Bind();
+    Focus();
+    TFixedTickCount ticks(10000);
+    Type("b");
+    ASSERT_EQ(Kod(), 1);
+    ticks.Advance(1500);
+    Press(Qt::Key_Backspace, Qt::ControlModifier); // types DEL
+    ticks.Advance(1500);
+    Type("l");
+    EXPECT_EQ(Kod(), 2); // "bl", not a new search for "l"
+}
+
 TEST_F(ListBoxTest, PaintingAndKeyRowLeaveTheListOnTheCursorsRecord) {
     Fill(20);
     Bind();
