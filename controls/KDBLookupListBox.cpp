@@ -117,12 +117,8 @@ void TKDBLookupListBox::CMFontChanged() {
 
 void TKDBLookupListBox::RefreshFromList() {
     if (FListActive) {
-        FActiveRow = FListSourceLink->ActiveRecord();
-        FVisibleRecords = FListSourceLink->RecordCount();
         FKeyOrScrolled = !VarIsNull(FKeyValue) || !FListSourceLink->DataSet()->Bof();
     } else {
-        FActiveRow = 0;
-        FVisibleRecords = 0;
         FKeyOrScrolled = false;
         // No rows are left to drag over.
         EndDragSelect();
@@ -159,16 +155,23 @@ int TKDBLookupListBox::KeyRow() {
     return VarIsNull(FKeyValue) ? -1 : RowOfKey(FKeyValue);
 }
 
+int TKDBLookupListBox::ActiveRow() const {
+    return FListActive ? FListSourceLink->ActiveRecord() : 0;
+}
+
+int TKDBLookupListBox::VisibleRecords() const {
+    return FListActive ? FListSourceLink->RecordCount() : 0;
+}
+
 int TKDBLookupListBox::RowOfKey(const Variant& Key) {
-    for (int row = 0; row < FVisibleRecords; ++row)
+    const int visible = VisibleRecords();
+    for (int row = 0; row < visible; ++row)
         if (VariantsEqual(RowKey(row), Key))
             return row;
     return -1;
 }
 
 Variant TKDBLookupListBox::RowKey(int Row) {
-    // The record the fields showed, not FActiveRow: while the list's controls are disabled the
-    // cursor moves unseen.
     const int active = FListSourceLink->ActiveRecord();
     FListSourceLink->SetActiveRecord(Row);
     const Variant value = FListKeyField->Value();
@@ -210,7 +213,7 @@ void TKDBLookupListBox::ChooseRowAt(int, int Y) {
         // Leaving edit mode may drop the record being inserted from the rows and shift the
         // others: the record under the point is found again by its key.
         const bool inserting = FListSourceLink->DataSet()->State() == dsInsert;
-        const bool onRecord = row < FVisibleRecords && !(inserting && row == FActiveRow);
+        const bool onRecord = row < VisibleRecords() && !(inserting && row == ActiveRow());
         const Variant key = onRecord ? RowKey(row) : Null();
         if (!LeaveListEditMode()) {
             EndDragSelect();
@@ -222,7 +225,7 @@ void TKDBLookupListBox::ChooseRowAt(int, int Y) {
             EndDragSelect();
         }
     }
-    FListSourceLink->DataSet()->MoveBy(row - FActiveRow);
+    FListSourceLink->DataSet()->MoveBy(row - ActiveRow());
     ChooseCurrentRecord();
 }
 
@@ -252,7 +255,7 @@ void TKDBLookupListBox::KeyDown(Word& Key, TShiftState Shift) {
     default:
         // Away from the key's row the first key only brings the key's record into view.
         if (const int row = KeyRow(); row >= 0) {
-            list->MoveBy(row - FActiveRow);
+            list->MoveBy(row - ActiveRow());
             list->MoveBy(move.Count);
         } else {
             ShowKeyValue();
@@ -294,7 +297,7 @@ void TKDBLookupListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X,
         }
         if (IsValueEditable()) {
             if (Shift.Contains(ssDouble)) {
-                if (Y / LineHeight() == FActiveRow)
+                if (Y / LineHeight() == ActiveRow())
                     DblClick();
             } else {
                 SetMouseCapture(true);
@@ -380,7 +383,8 @@ void TKDBLookupListBox::changeEvent(QEvent* event) {
 
 void TKDBLookupListBox::RefreshScrollBar() {
     const TDataSet* list = FListSourceLink->DataSet();
-    const bool full = FVisibleRecords != 0 && FVisibleRecords == FRowCount;
+    const int visible = VisibleRecords();
+    const bool full = visible != 0 && visible == FRowCount;
     const TScrollBarState state = ScrollBarState(full, full && list->Bof(), full && list->Eof());
     if (FScrollBar->Max() != state.Max || FScrollBar->Position() != state.Position)
         FScrollBar->SetScrollInfo(0, state.Max, state.Position);
@@ -406,7 +410,7 @@ void TKDBLookupListBox::WMVScroll(int Code, int Pos) {
     TDataSet* list = FListSourceLink->DataSet();
     if (list == nullptr)
         return;
-    const TListMove move = ScrollBarMove(Code, Pos, FActiveRow, FVisibleRecords);
+    const TListMove move = ScrollBarMove(Code, Pos, ActiveRow(), VisibleRecords());
     switch (move.Kind) {
     case TListMove::First:
         list->First();
@@ -445,14 +449,15 @@ void TKDBLookupListBox::Paint(QPainter& Canvas) {
             ? ColorToQColor(clBtnShadow, colours)
             : ColorToQColor(clBtnFace, colours);
     // The rows are read by moving the record the fields show; they go back to the one they
-    // showed, which FActiveRow misses while the list's controls are disabled.
+    // showed.
     const int active = FListSourceLink->ActiveRecord();
+    const int visible = VisibleRecords();
     for (int i = 0; i < FRowCount; ++i) {
         QColor text = ColorToQColor(isEnabled() ? clWindowText : clGrayText, colours);
         QColor background = ColorToQColor(Color(), colours);
         bool framed = i == 0 && !FKeyOrScrolled;
         const QRect row(0, i * rowHeight, clientWidth, rowHeight);
-        if (i < FVisibleRecords) {
+        if (i < visible) {
             FListSourceLink->SetActiveRecord(i);
             if (!VarIsNull(FKeyValue) && VariantsEqual(FListKeyField->Value(), FKeyValue)) {
                 text = ColorToQColor(clHighlightText, colours);
@@ -492,7 +497,7 @@ void TKDBLookupListBox::Paint(QPainter& Canvas) {
         if (framed && (FFocused || FPopupMode))
             DrawFocusRect(Canvas, row);
     }
-    if (FVisibleRecords != 0)
+    if (visible != 0)
         FListSourceLink->SetActiveRecord(active);
 }
 

@@ -74,6 +74,11 @@ private:
     // Setting the bounds: the rows that the height holds, the record window to match, and the
     // height snapped to them.
     void ApplyHeight(int Height);
+    // The row of the list dataset's cursor and the records in the rows, as the list link has
+    // them now: while the list's controls are disabled its cursor moves without a notice, and
+    // the rows follow it all the same. 0 while the list is not active.
+    int ActiveRow() const;
+    int VisibleRecords() const;
     // The first row holding the key; -1 when none does.
     int RowOfKey(const Variant& Key);
     // The list key field's value on a row; the fields go back to the record they showed.
@@ -96,8 +101,6 @@ private:
     // Runs a step of a drag; a failure ends the drag before it passes on.
     template <class Step> void DragStep(Step&& step);
 
-    int FActiveRow = 0;
-    int FVisibleRecords = 0;
     int FRowCount = 0;
     TBorderStyle FBorderStyle = TBorderStyle::bsSingle;
     bool FKeyOrScrolled = false;

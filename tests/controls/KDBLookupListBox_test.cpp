@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,27 @@ protected:
     }
     int Cursor() const { return list.FieldByName(QStringLiteral("ID"))->Value().toInt(); }
     int RowHeight() const { return QFontMetrics(box->font()).height(); }
+    // The middle of a row of the box, where a click on it lands.
+    QPoint RowPoint(int row) const {
+        return box->contentsRect().topLeft() + QPoint(5, row * RowHeight() + RowHeight() / 2);
+    }
+    // A click on a part of the box's scroll bar: an arrow, or the trough beside the thumb.
+    void ClickBar(QStyle::SubControl part) {
+        auto* bar = box->findChild<QScrollBar*>();
+        ASSERT_NE(bar, nullptr);
+        QStyleOptionSlider option;
+        option.initFrom(bar);
+        option.orientation = Qt::Vertical;
+        option.minimum = bar->minimum();
+        option.maximum = bar->maximum();
+        option.sliderPosition = bar->sliderPosition();
+        option.sliderValue = bar->value();
+        option.pageStep = bar->pageStep();
+        option.singleStep = bar->singleStep();
+        const QRect area = bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, part, bar);
+        ASSERT_FALSE(area.isEmpty());
+        QTest::mouseClick(bar, Qt::LeftButton, {}, area.center());
+    }
     void Log(const std::string& entry) { log += (log.empty() ? "" : " ") + entry; }
 
     TForm form;
@@ -265,6 +287,43 @@ TEST_F(ListBoxTest, AnEmptyRecordPendingInTheListLeavesBeforeTheRowsAreCounted) 
     }
 }
 
+TEST_F(ListBoxTest, WithTheListsControlsDisabledAClickOrAKeyTakesTheRecordTheRowsShow) {
+    Fill(20);
+    Bind(); // the rows hold 1 to 7, the key 5 marked
+    Focus();
+    box->OnClick = nullptr;
+    struct Case {
+        const char* name;
+        std::function<void()> act;
+        int kod;
+        int cursor;
+        const char* events;
+    };
+    const Case cases[] = {
+        {"a click on the row of 7",
+         [&] { QTest::mouseClick(box, Qt::LeftButton, {}, RowPoint(6)); }, 7, 7,
+         "before 5>7 after 5>7"},
+        {"Down", [] { Press(Qt::Key_Down); }, 6, 6, "before 5>6 after 5>6"},
+        {"Up", [] { Press(Qt::Key_Up); }, 4, 4, "before 5>4 after 5>4"},
+        // The rows move down by one: the cursor goes just below the bottom row.
+        {"the bar's down arrow", [&] { ClickBar(QStyle::SC_ScrollBarAddLine); }, 5, 8, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        bound.Cancel(); // the key 5 again
+        ASSERT_EQ(box->KeyRow(), 4);
+        log.clear();
+        // A loop over the list's records that lets the events through meanwhile.
+        list.DisableControls();
+        list.First();
+        c.act();
+        EXPECT_EQ(Cursor(), c.cursor);
+        list.EnableControls();
+        EXPECT_EQ(Kod(), c.kod);
+        EXPECT_EQ(log, c.events);
+    }
+}
+
 TEST_F(ListBoxTest, TheScrollBarShowsOnlyWhileTheRowsAreFullAndPagesWithoutChoosing) {
     Fill(6);
     Bind();
@@ -280,18 +339,7 @@ TEST_F(ListBoxTest, TheScrollBarShowsOnlyWhileTheRowsAreFullAndPagesWithoutChoos
     log.clear();
 
     // The down arrow: the rows move down by one; nothing is chosen and no event fires.
-    QStyleOptionSlider option;
-    option.initFrom(bar);
-    option.orientation = Qt::Vertical;
-    option.maximum = bar->maximum();
-    option.sliderPosition = bar->sliderPosition();
-    option.pageStep = bar->pageStep();
-    option.singleStep = bar->singleStep();
-    const QPoint down =
-        bar->style()
-            ->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarAddLine, bar)
-            .center();
-    QTest::mouseClick(bar, Qt::LeftButton, {}, down);
+    ClickBar(QStyle::SC_ScrollBarAddLine);
     EXPECT_EQ(Cursor(), 8);
     EXPECT_EQ(Kod(), 5);
     EXPECT_EQ(log, "");
