@@ -179,14 +179,44 @@ Variant TKDBLookupListBox::RowKey(int Row) {
     return value;
 }
 
-bool TKDBLookupListBox::LeaveListEditMode() {
+bool TKDBLookupListBox::ShowsRecord(int Row) const {
+    if (Row < 0 || Row >= VisibleRecords())
+        return false;
+    return !(FListSourceLink->DataSet()->State() == dsInsert && Row == ActiveRow());
+}
+
+bool TKDBLookupListBox::LeaveListEditMode(int& Row) {
     TDataSet* list = FListSourceLink->DataSet();
-    if (list->State() != dsBrowse) {
-        list->CheckBrowseMode();
-        // Posting runs the other controls' handlers, which may take the list away.
-        return IsValueEditable();
-    }
+    if (!list->Active() || list->State() == dsBrowse)
+        return false;
+    // Leaving may drop the record being inserted from the rows and shift the others: the
+    // record on Row is found again by its key.
+    const bool onRecord = ShowsRecord(Row);
+    const Variant key = onRecord ? RowKey(Row) : Null();
+    list->CheckBrowseMode();
+    if (const int found = onRecord ? RowOfKey(key) : -1; found >= 0)
+        Row = found;
     return true;
+}
+
+bool TKDBLookupListBox::LeaveListEditMode() {
+    int none = -1;
+    return LeaveListEditMode(none);
+}
+
+bool TKDBLookupListBox::MoveBeyondRows(int Target) {
+    const bool up = Target < 0;
+    const int edge = up ? 0 : VisibleRecords() - 1;
+    // A record being inserted on the edge row goes when it is left unmodified: the row next to
+    // it takes its place.
+    const int inner = up ? edge + 1 : edge - 1;
+    int anchor = !ShowsRecord(edge) && ShowsRecord(inner) ? inner : edge;
+    const bool inserting = FListSourceLink->DataSet()->State() == dsInsert;
+    if (LeaveListEditMode(anchor) && !FListActive)
+        return false;
+    const int moved = FListSourceLink->DataSet()->MoveBy(anchor + Target - edge - ActiveRow());
+    // The record being inserted has left the cursor in any case.
+    return moved != 0 || inserting;
 }
 
 // Choosing
@@ -208,22 +238,17 @@ void TKDBLookupListBox::ChooseCurrentRecord() {
 
 void TKDBLookupListBox::ChooseRowAt(int, int Y) {
     Y = std::clamp(Y, 0, std::max(0, ClientHeight() - 1));
-    int row = Y / LineHeight();
-    if (FListSourceLink->DataSet()->State() != dsBrowse) {
-        // Leaving edit mode may drop the record being inserted from the rows and shift the
-        // others: the record under the point is found again by its key.
-        const bool inserting = FListSourceLink->DataSet()->State() == dsInsert;
-        const bool onRecord = row < VisibleRecords() && !(inserting && row == ActiveRow());
-        const Variant key = onRecord ? RowKey(row) : Null();
-        if (!LeaveListEditMode()) {
+    const int pointed = Y / LineHeight();
+    int row = pointed;
+    if (LeaveListEditMode(row)) {
+        // Posting runs the other controls' handlers, which may take the list away.
+        if (!IsValueEditable()) {
             EndDragSelect();
             return;
         }
-        if (const int found = onRecord ? RowOfKey(key) : -1; found >= 0 && found != row) {
-            row = found;
-            // The pointer now stands on another record: the rest of the drag would choose it.
+        // The pointer now stands on another record: the rest of the drag would choose it.
+        if (row != pointed)
             EndDragSelect();
-        }
     }
     FListSourceLink->DataSet()->MoveBy(row - ActiveRow());
     ChooseCurrentRecord();
@@ -242,7 +267,7 @@ void TKDBLookupListBox::KeyDown(Word& Key, TShiftState Shift) {
         return;
     FSearchText.clear();
     // The key's row is counted as the rows stand once a record being inserted has left them.
-    if (!LeaveListEditMode())
+    if (LeaveListEditMode() && !IsValueEditable())
         return;
     TDataSet* list = FListSourceLink->DataSet();
     switch (move.Kind) {
@@ -336,12 +361,13 @@ void TKDBLookupListBox::AutoScrollStep() {
         StopScrollTimer();
         return;
     }
-    if (FListSourceLink->DataSet()->MoveBy(step.Direction) != 0) {
+    // The rows move by one toward the mouse, as the scroll bar's arrows move them. A handler's
+    // modal box, or one that took the list away, ends the drag; the scrolling must not outlive
+    // it.
+    if (MoveBeyondRows(step.Direction < 0 ? -1 : VisibleRecords()) && FDragSelecting)
         ChooseCurrentRecord();
-        // A handler's modal box ends the drag; the scrolling must not outlive it.
-        if (!FDragSelecting)
-            return;
-    }
+    if (!FDragSelecting)
+        return;
     FScrollTimer->Start(step.IntervalMs);
     FScrollTimerOn = true;
 }
@@ -419,7 +445,7 @@ void TKDBLookupListBox::WMVScroll(int Code, int Pos) {
         list->Last();
         break;
     case TListMove::By:
-        list->MoveBy(move.Count);
+        MoveBeyondRows(ActiveRow() + move.Count);
         break;
     case TListMove::None:
         break;

@@ -83,9 +83,19 @@ private:
     int RowOfKey(const Variant& Key);
     // The list key field's value on a row; the fields go back to the record they showed.
     Variant RowKey(int Row);
-    // Posts or cancels a record the list dataset is editing, as a move would; false when the
-    // value can no longer be chosen afterwards.
+    // Whether the row shows a record, not a record being inserted.
+    bool ShowsRecord(int Row) const;
+    // Posts or cancels a record the list dataset is editing, as a move would. Row, a row as the
+    // user saw the rows, follows its record: it becomes the row that record stands on
+    // afterwards, and stays when it showed none or the record has gone. True when a record was
+    // pending; the handlers that posting runs may then have taken the list away.
+    bool LeaveListEditMode(int& Row);
     bool LeaveListEditMode();
+    // Moves the cursor to Target, a row as the user saw the rows: above them when negative,
+    // below them from VisibleRecords on. Counted from the row at the edge it lies beyond, found
+    // again by its record once a pending record has left. True when the cursor went to another
+    // record.
+    bool MoveBeyondRows(int Target);
     void ChooseCurrentRecord();
     // The record under the point, as the user saw the rows; leaving the list's edit mode may
     // shift them, and a drag then ends.

@@ -324,6 +324,52 @@ TEST_F(ListBoxTest, WithTheListsControlsDisabledAClickOrAKeyTakesTheRecordTheRow
     }
 }
 
+TEST_F(ListBoxTest, TheScrollBarAndTheAutoScrollCountTheRowsShownOverAPendingRecord) {
+    Fill(20);
+    Bind();
+    Focus();
+    // The rows hold 15 to 20 and a new record at the bottom; the bar moves them as shown.
+    struct Case {
+        const char* name;
+        QStyle::SubControl part;
+        int top;
+    };
+    for (const Case& c : {Case{"the up arrow", QStyle::SC_ScrollBarSubLine, 14},
+                          Case{"the trough above the thumb", QStyle::SC_ScrollBarSubPage, 9},
+                          Case{"the down arrow", QStyle::SC_ScrollBarAddLine, 14}}) {
+        SCOPED_TRACE(c.name);
+        bound.Cancel();
+        Press(Qt::Key_End);
+        list.Append();
+        ClickBar(c.part);
+        EXPECT_EQ(list.State(), dsBrowse);
+        EXPECT_EQ(list.RecordCount(), 20);
+        EXPECT_EQ(Kod(), 20); // the bar chooses nothing
+        // The top row shows the record the bar brought there.
+        QTest::mouseClick(box, Qt::LeftButton, {}, RowPoint(0));
+        EXPECT_EQ(Kod(), c.top);
+    }
+
+    // Held above the box, the mouse scrolls the rows up one record at a time: a record appended
+    // meanwhile leaves, and the record above the top row is chosen.
+    bound.Cancel();
+    Press(Qt::Key_End); // the rows hold 14 to 20
+    std::vector<int> chosen;
+    box->OnKAfterChange = [&](QObject*, const Variant&, const Variant& is) {
+        chosen.push_back(is.toInt());
+    };
+    Mouse(box, QEvent::MouseButtonPress, 5, 3 * RowHeight() + 2, Qt::LeftButton, Qt::LeftButton);
+    Mouse(box, QEvent::MouseMove, 5, -5, Qt::NoButton, Qt::LeftButton);
+    // The top row, then one record up: the rows hold 13 to 19.
+    ASSERT_EQ(chosen, (std::vector<int>{17, 14, 13}));
+    chosen.clear();
+    list.Append(); // the rows hold 15 to 20 and the new record
+    QTRY_VERIFY(!chosen.empty());
+    Mouse(box, QEvent::MouseButtonRelease, 5, 2, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(chosen.front(), 14);
+    EXPECT_EQ(list.State(), dsBrowse);
+}
+
 TEST_F(ListBoxTest, TheScrollBarShowsOnlyWhileTheRowsAreFullAndPagesWithoutChoosing) {
     Fill(6);
     Bind();
