@@ -8,13 +8,13 @@
 #include "platform/rtl/SysUtils.h"
 #include "tests/controls/LookupTestData.h"
 #include "tests/support/ModalAnswerer.h"
+#include "tests/support/ScrollBarPart.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStyle>
-#include <QStyleOptionSlider>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -88,18 +88,8 @@ protected:
     void ClickBar(QStyle::SubControl part) {
         auto* bar = box->findChild<QScrollBar*>();
         ASSERT_NE(bar, nullptr);
-        QStyleOptionSlider option;
-        option.initFrom(bar);
-        option.orientation = Qt::Vertical;
-        option.minimum = bar->minimum();
-        option.maximum = bar->maximum();
-        option.sliderPosition = bar->sliderPosition();
-        option.sliderValue = bar->value();
-        option.pageStep = bar->pageStep();
-        option.singleStep = bar->singleStep();
-        const QRect area = bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, part, bar);
-        ASSERT_FALSE(area.isEmpty());
-        QTest::mouseClick(bar, Qt::LeftButton, {}, area.center());
+        ASSERT_TRUE(bar->isVisible());
+        QTest::mouseClick(bar, Qt::LeftButton, {}, ScrollBarPartCentre(bar, part));
     }
     void Log(const std::string& entry) { log += (log.empty() ? "" : " ") + entry; }
 
