@@ -229,15 +229,16 @@ void TKDBLookupControl::SearchByTypedChar(QChar Key) {
         FSearchText.clear();
         return;
     }
-    // Every character from the blank up, Polish letters and the rest of Unicode alike, but DEL.
-    if (code < 32 || code == 127 || !IsValueEditable())
+    // Every character from the blank up, Polish letters and the rest of Unicode alike.
+    if (code < 32 || !IsValueEditable())
         return;
 
     const std::uint32_t now = GetTickCount();
     if (std::int32_t(now - LastSearchTick) > SearchPause)
         FSearchText.clear();
     LastSearchTick = now;
-    if (FSearchText.size() >= MaxSearchLength)
+    // DEL (Ctrl+Backspace) keeps the search going but is no part of any entry.
+    if (code == 127 || FSearchText.size() >= MaxSearchLength)
         return;
 
     const QString text = FSearchText + Key;

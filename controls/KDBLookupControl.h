@@ -131,8 +131,9 @@ protected:
     // Esc empty the search text; any character from the blank up but DEL, while the value is
     // editable, extends it and chooses the key of the first list record whose display field
     // starts with it, in any case. A pause of more than 2000 ms after the last search character
-    // typed into any lookup control starts a new text; the text holds at most 32 characters.
-    // No record found: nothing changes. A text the field cannot take is kept all the same.
+    // typed into any lookup control, DEL (Ctrl+Backspace) among them, starts a new text; the
+    // text holds at most 32 characters. No record found: nothing changes. A text the field
+    // cannot take is kept all the same.
     virtual void SearchByTypedChar(QChar Key);
     // The user's choice of a key value: the change events, the write into the bound field, then
     // a repaint and Click. A failure passes on and skips the repaint and Click. A handler that

@@ -117,12 +117,8 @@ void TKDBLookupListBox::CMFontChanged() {
 
 void TKDBLookupListBox::RefreshFromList() {
     if (FListActive) {
-        FActiveRow = FListSourceLink->ActiveRecord();
-        FVisibleRecords = FListSourceLink->RecordCount();
         FKeyOrScrolled = !VarIsNull(FKeyValue) || !FListSourceLink->DataSet()->Bof();
     } else {
-        FActiveRow = 0;
-        FVisibleRecords = 0;
         FKeyOrScrolled = false;
         // No rows are left to drag over.
         EndDragSelect();
@@ -159,16 +155,23 @@ int TKDBLookupListBox::KeyRow() {
     return VarIsNull(FKeyValue) ? -1 : RowOfKey(FKeyValue);
 }
 
+int TKDBLookupListBox::ActiveRow() const {
+    return FListActive ? FListSourceLink->ActiveRecord() : 0;
+}
+
+int TKDBLookupListBox::VisibleRecords() const {
+    return FListActive ? FListSourceLink->RecordCount() : 0;
+}
+
 int TKDBLookupListBox::RowOfKey(const Variant& Key) {
-    for (int row = 0; row < FVisibleRecords; ++row)
+    const int visible = VisibleRecords();
+    for (int row = 0; row < visible; ++row)
         if (VariantsEqual(RowKey(row), Key))
             return row;
     return -1;
 }
 
 Variant TKDBLookupListBox::RowKey(int Row) {
-    // The record the fields showed, not FActiveRow: while the list's controls are disabled the
-    // cursor moves unseen.
     const int active = FListSourceLink->ActiveRecord();
     FListSourceLink->SetActiveRecord(Row);
     const Variant value = FListKeyField->Value();
@@ -176,14 +179,44 @@ Variant TKDBLookupListBox::RowKey(int Row) {
     return value;
 }
 
-bool TKDBLookupListBox::LeaveListEditMode() {
+bool TKDBLookupListBox::ShowsRecord(int Row) const {
+    if (Row < 0 || Row >= VisibleRecords())
+        return false;
+    return !(FListSourceLink->DataSet()->State() == dsInsert && Row == ActiveRow());
+}
+
+bool TKDBLookupListBox::LeaveListEditMode(int& Row) {
     TDataSet* list = FListSourceLink->DataSet();
-    if (list->State() != dsBrowse) {
-        list->CheckBrowseMode();
-        // Posting runs the other controls' handlers, which may take the list away.
-        return IsValueEditable();
-    }
+    if (!list->Active() || list->State() == dsBrowse)
+        return false;
+    // Leaving may drop the record being inserted from the rows and shift the others: the
+    // record on Row is found again by its key.
+    const bool onRecord = ShowsRecord(Row);
+    const Variant key = onRecord ? RowKey(Row) : Null();
+    list->CheckBrowseMode();
+    if (const int found = onRecord ? RowOfKey(key) : -1; found >= 0)
+        Row = found;
     return true;
+}
+
+bool TKDBLookupListBox::LeaveListEditMode() {
+    int none = -1;
+    return LeaveListEditMode(none);
+}
+
+bool TKDBLookupListBox::MoveBeyondRows(int Target) {
+    const bool up = Target < 0;
+    const int edge = up ? 0 : VisibleRecords() - 1;
+    // A record being inserted on the edge row goes when it is left unmodified: the row next to
+    // it takes its place.
+    const int inner = up ? edge + 1 : edge - 1;
+    int anchor = !ShowsRecord(edge) && ShowsRecord(inner) ? inner : edge;
+    const bool inserting = FListSourceLink->DataSet()->State() == dsInsert;
+    if (LeaveListEditMode(anchor) && !FListActive)
+        return false;
+    const int moved = FListSourceLink->DataSet()->MoveBy(anchor + Target - edge - ActiveRow());
+    // The record being inserted has left the cursor in any case.
+    return moved != 0 || inserting;
 }
 
 // Choosing
@@ -205,24 +238,19 @@ void TKDBLookupListBox::ChooseCurrentRecord() {
 
 void TKDBLookupListBox::ChooseRowAt(int, int Y) {
     Y = std::clamp(Y, 0, std::max(0, ClientHeight() - 1));
-    int row = Y / LineHeight();
-    if (FListSourceLink->DataSet()->State() != dsBrowse) {
-        // Leaving edit mode may drop the record being inserted from the rows and shift the
-        // others: the record under the point is found again by its key.
-        const bool inserting = FListSourceLink->DataSet()->State() == dsInsert;
-        const bool onRecord = row < FVisibleRecords && !(inserting && row == FActiveRow);
-        const Variant key = onRecord ? RowKey(row) : Null();
-        if (!LeaveListEditMode()) {
+    const int pointed = Y / LineHeight();
+    int row = pointed;
+    if (LeaveListEditMode(row)) {
+        // Posting runs the other controls' handlers, which may take the list away.
+        if (!IsValueEditable()) {
             EndDragSelect();
             return;
         }
-        if (const int found = onRecord ? RowOfKey(key) : -1; found >= 0 && found != row) {
-            row = found;
-            // The pointer now stands on another record: the rest of the drag would choose it.
+        // The pointer now stands on another record: the rest of the drag would choose it.
+        if (row != pointed)
             EndDragSelect();
-        }
     }
-    FListSourceLink->DataSet()->MoveBy(row - FActiveRow);
+    FListSourceLink->DataSet()->MoveBy(row - ActiveRow());
     ChooseCurrentRecord();
 }
 
@@ -239,7 +267,7 @@ void TKDBLookupListBox::KeyDown(Word& Key, TShiftState Shift) {
         return;
     FSearchText.clear();
     // The key's row is counted as the rows stand once a record being inserted has left them.
-    if (!LeaveListEditMode())
+    if (LeaveListEditMode() && !IsValueEditable())
         return;
     TDataSet* list = FListSourceLink->DataSet();
     switch (move.Kind) {
@@ -252,7 +280,7 @@ void TKDBLookupListBox::KeyDown(Word& Key, TShiftState Shift) {
     default:
         // Away from the key's row the first key only brings the key's record into view.
         if (const int row = KeyRow(); row >= 0) {
-            list->MoveBy(row - FActiveRow);
+            list->MoveBy(row - ActiveRow());
             list->MoveBy(move.Count);
         } else {
             ShowKeyValue();
@@ -294,9 +322,10 @@ void TKDBLookupListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X,
         }
         if (IsValueEditable()) {
             if (Shift.Contains(ssDouble)) {
-                if (Y / LineHeight() == FActiveRow)
+                if (Y / LineHeight() == ActiveRow())
                     DblClick();
             } else {
+                SetMouseCapture(true);
                 FDragSelecting = true;
                 DragStep([&] { ChooseRowAt(X, Y); });
             }
@@ -332,12 +361,13 @@ void TKDBLookupListBox::AutoScrollStep() {
         StopScrollTimer();
         return;
     }
-    if (FListSourceLink->DataSet()->MoveBy(step.Direction) != 0) {
+    // The rows move by one toward the mouse, as the scroll bar's arrows move them. A handler's
+    // modal box, or one that took the list away, ends the drag; the scrolling must not outlive
+    // it.
+    if (MoveBeyondRows(step.Direction < 0 ? -1 : VisibleRecords()) && FDragSelecting)
         ChooseCurrentRecord();
-        // A handler's modal box ends the drag; the scrolling must not outlive it.
-        if (!FDragSelecting)
-            return;
-    }
+    if (!FDragSelecting)
+        return;
     FScrollTimer->Start(step.IntervalMs);
     FScrollTimerOn = true;
 }
@@ -353,10 +383,16 @@ void TKDBLookupListBox::EndDragSelect() {
     if (FDragSelecting) {
         StopScrollTimer();
         FDragSelecting = false;
+        SetMouseCapture(false);
     }
 }
 
-// Cancel mode: the focus, the activation or the mouse goes elsewhere.
+// Cancel mode: the mouse, the focus or the activation goes elsewhere.
+
+void TKDBLookupListBox::WMCancelMode() {
+    EndDragSelect();
+    TKDBLookupControl::WMCancelMode();
+}
 
 void TKDBLookupListBox::WMKillFocus() {
     TKDBLookupControl::WMKillFocus();
@@ -369,17 +405,12 @@ void TKDBLookupListBox::changeEvent(QEvent* event) {
         EndDragSelect();
 }
 
-bool TKDBLookupListBox::event(QEvent* event) {
-    if (event->type() == QEvent::WindowBlocked)
-        EndDragSelect();
-    return TKDBLookupControl::event(event);
-}
-
 // Scroll bar
 
 void TKDBLookupListBox::RefreshScrollBar() {
     const TDataSet* list = FListSourceLink->DataSet();
-    const bool full = FVisibleRecords != 0 && FVisibleRecords == FRowCount;
+    const int visible = VisibleRecords();
+    const bool full = visible != 0 && visible == FRowCount;
     const TScrollBarState state = ScrollBarState(full, full && list->Bof(), full && list->Eof());
     if (FScrollBar->Max() != state.Max || FScrollBar->Position() != state.Position)
         FScrollBar->SetScrollInfo(0, state.Max, state.Position);
@@ -405,7 +436,7 @@ void TKDBLookupListBox::WMVScroll(int Code, int Pos) {
     TDataSet* list = FListSourceLink->DataSet();
     if (list == nullptr)
         return;
-    const TListMove move = ScrollBarMove(Code, Pos, FActiveRow, FVisibleRecords);
+    const TListMove move = ScrollBarMove(Code, Pos, ActiveRow(), VisibleRecords());
     switch (move.Kind) {
     case TListMove::First:
         list->First();
@@ -414,7 +445,7 @@ void TKDBLookupListBox::WMVScroll(int Code, int Pos) {
         list->Last();
         break;
     case TListMove::By:
-        list->MoveBy(move.Count);
+        MoveBeyondRows(ActiveRow() + move.Count);
         break;
     case TListMove::None:
         break;
@@ -444,14 +475,15 @@ void TKDBLookupListBox::Paint(QPainter& Canvas) {
             ? ColorToQColor(clBtnShadow, colours)
             : ColorToQColor(clBtnFace, colours);
     // The rows are read by moving the record the fields show; they go back to the one they
-    // showed, which FActiveRow misses while the list's controls are disabled.
+    // showed.
     const int active = FListSourceLink->ActiveRecord();
+    const int visible = VisibleRecords();
     for (int i = 0; i < FRowCount; ++i) {
         QColor text = ColorToQColor(isEnabled() ? clWindowText : clGrayText, colours);
         QColor background = ColorToQColor(Color(), colours);
         bool framed = i == 0 && !FKeyOrScrolled;
         const QRect row(0, i * rowHeight, clientWidth, rowHeight);
-        if (i < FVisibleRecords) {
+        if (i < visible) {
             FListSourceLink->SetActiveRecord(i);
             if (!VarIsNull(FKeyValue) && VariantsEqual(FListKeyField->Value(), FKeyValue)) {
                 text = ColorToQColor(clHighlightText, colours);
@@ -491,7 +523,7 @@ void TKDBLookupListBox::Paint(QPainter& Canvas) {
         if (framed && (FFocused || FPopupMode))
             DrawFocusRect(Canvas, row);
     }
-    if (FVisibleRecords != 0)
+    if (visible != 0)
         FListSourceLink->SetActiveRecord(active);
 }
 

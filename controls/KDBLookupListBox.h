@@ -18,9 +18,9 @@ class TWindowTimer;
 // rows and the box scrolls by moving the list dataset's cursor; it keeps no records itself.
 //
 // The height always holds whole rows (at least one) and the border; RowCount follows the height.
-// A drag ends without a choice when the window is blocked or deactivated, the box loses the
-// focus, or a step of it fails. A failure of a key, mouse or timer step passes to the error
-// display.
+// A drag holds the mouse; it ends without a choice on the cancel-mode notice (a modal window
+// takes the mouse), when the window is deactivated, the box loses the focus, or a step of it
+// fails. A failure of a key, mouse or timer step passes to the error display.
 class TKDBLookupListBox : public TKDBLookupControl {
     Q_OBJECT
 
@@ -56,13 +56,14 @@ protected:
     void MouseMove(TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void WMKillFocus() override;
+    // The drag ends; nothing is chosen.
+    void WMCancelMode() override;
     void CMCtl3DChanged() override;
     void CMFontChanged() override;
     // The columns' alignment is mirrored (the data-aware controls' right-to-left rule for the
     // bound field).
     bool UseRightToLeftAlignment() const;
 
-    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
 
@@ -73,13 +74,28 @@ private:
     // Setting the bounds: the rows that the height holds, the record window to match, and the
     // height snapped to them.
     void ApplyHeight(int Height);
+    // The row of the list dataset's cursor and the records in the rows, as the list link has
+    // them now: while the list's controls are disabled its cursor moves without a notice, and
+    // the rows follow it all the same. 0 while the list is not active.
+    int ActiveRow() const;
+    int VisibleRecords() const;
     // The first row holding the key; -1 when none does.
     int RowOfKey(const Variant& Key);
     // The list key field's value on a row; the fields go back to the record they showed.
     Variant RowKey(int Row);
-    // Posts or cancels a record the list dataset is editing, as a move would; false when the
-    // value can no longer be chosen afterwards.
+    // Whether the row shows a record, not a record being inserted.
+    bool ShowsRecord(int Row) const;
+    // Posts or cancels a record the list dataset is editing, as a move would. Row, a row as the
+    // user saw the rows, follows its record: it becomes the row that record stands on
+    // afterwards, and stays when it showed none or the record has gone. True when a record was
+    // pending; the handlers that posting runs may then have taken the list away.
+    bool LeaveListEditMode(int& Row);
     bool LeaveListEditMode();
+    // Moves the cursor to Target, a row as the user saw the rows: above them when negative,
+    // below them from VisibleRecords on. Counted from the row at the edge it lies beyond, found
+    // again by its record once a pending record has left. True when the cursor went to another
+    // record.
+    bool MoveBeyondRows(int Target);
     void ChooseCurrentRecord();
     // The record under the point, as the user saw the rows; leaving the list's edit mode may
     // shift them, and a drag then ends.
@@ -95,8 +111,6 @@ private:
     // Runs a step of a drag; a failure ends the drag before it passes on.
     template <class Step> void DragStep(Step&& step);
 
-    int FActiveRow = 0;
-    int FVisibleRecords = 0;
     int FRowCount = 0;
     TBorderStyle FBorderStyle = TBorderStyle::bsSingle;
     bool FKeyOrScrolled = false;

@@ -677,6 +677,8 @@ TEST_F(LookupControlTest, ASearchTheFieldCannotHoldGoesOnAndANumberFieldIsNotSea
     for (QChar c : QStringLiteral("ada"))
         control->SearchByTypedChar(c);
     EXPECT_EQ(control->KeyValue(), 1);
+    control->SearchByTypedChar(u'\x7f'); // DEL adds nothing, not even where the field is full
+    EXPECT_EQ(control->SearchText(), "ada");
     control->SearchByTypedChar(u'm'); // four characters in a three-character field
     EXPECT_EQ(control->SearchText(), "adam");
     EXPECT_EQ(control->KeyValue(), 1);

@@ -1,24 +1,26 @@
 #include "controls/KDBLookupListBox.h"
 
 #include "platform/gui/Application.h"
+#include "platform/gui/CancelMode.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/WindowTimer.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/SysUtils.h"
 #include "tests/controls/LookupTestData.h"
 #include "tests/support/ModalAnswerer.h"
+#include "tests/support/ScrollBarPart.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStyle>
-#include <QStyleOptionSlider>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -78,6 +80,17 @@ protected:
     }
     int Cursor() const { return list.FieldByName(QStringLiteral("ID"))->Value().toInt(); }
     int RowHeight() const { return QFontMetrics(box->font()).height(); }
+    // The middle of a row of the box, where a click on it lands.
+    QPoint RowPoint(int row) const {
+        return box->contentsRect().topLeft() + QPoint(5, row * RowHeight() + RowHeight() / 2);
+    }
+    // A click on a part of the box's scroll bar: an arrow, or the trough beside the thumb.
+    void ClickBar(QStyle::SubControl part) {
+        auto* bar = box->findChild<QScrollBar*>();
+        ASSERT_NE(bar, nullptr);
+        ASSERT_TRUE(bar->isVisible());
+        QTest::mouseClick(bar, Qt::LeftButton, {}, ScrollBarPartCentre(bar, part));
+    }
     void Log(const std::string& entry) { log += (log.empty() ? "" : " ") + entry; }
 
     TForm form;
@@ -177,6 +190,22 @@ TEST_F(ListBoxTest, WithOneRowThePageKeysMoveNothingAndKeepTheSearchText) {
     EXPECT_EQ(Kod(), 3);
 }
 
+TEST_F(ListBoxTest, CtrlBackspaceKeepsTheSearchGoingWithoutAddingToIt) {
+    list.AppendRecord({1, QStringLiteral("Beton")});
+    list.AppendRecord({2, QStringLiteral("Blacha")});
+    list.AppendRecord({3, QStringLiteral("Lakier")});
+    Bind();
+    Focus();
+    TFixedTickCount ticks(10000);
+    Type("b");
+    ASSERT_EQ(Kod(), 1);
+    ticks.Advance(1500);
+    Press(Qt::Key_Backspace, Qt::ControlModifier); // types DEL
+    ticks.Advance(1500);
+    Type("l");
+    EXPECT_EQ(Kod(), 2); // "bl", not a new search for "l"
+}
+
 TEST_F(ListBoxTest, PaintingAndKeyRowLeaveTheListOnTheCursorsRecord) {
     Fill(20);
     Bind();
@@ -248,6 +277,89 @@ TEST_F(ListBoxTest, AnEmptyRecordPendingInTheListLeavesBeforeTheRowsAreCounted) 
     }
 }
 
+TEST_F(ListBoxTest, WithTheListsControlsDisabledAClickOrAKeyTakesTheRecordTheRowsShow) {
+    Fill(20);
+    Bind(); // the rows hold 1 to 7, the key 5 marked
+    Focus();
+    box->OnClick = nullptr;
+    struct Case {
+        const char* name;
+        std::function<void()> act;
+        int kod;
+        int cursor;
+        const char* events;
+    };
+    const Case cases[] = {
+        {"a click on the row of 7",
+         [&] { QTest::mouseClick(box, Qt::LeftButton, {}, RowPoint(6)); }, 7, 7,
+         "before 5>7 after 5>7"},
+        {"Down", [] { Press(Qt::Key_Down); }, 6, 6, "before 5>6 after 5>6"},
+        {"Up", [] { Press(Qt::Key_Up); }, 4, 4, "before 5>4 after 5>4"},
+        // The rows move down by one: the cursor goes just below the bottom row.
+        {"the bar's down arrow", [&] { ClickBar(QStyle::SC_ScrollBarAddLine); }, 5, 8, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        bound.Cancel(); // the key 5 again
+        ASSERT_EQ(box->KeyRow(), 4);
+        log.clear();
+        // A loop over the list's records that lets the events through meanwhile.
+        list.DisableControls();
+        list.First();
+        c.act();
+        EXPECT_EQ(Cursor(), c.cursor);
+        list.EnableControls();
+        EXPECT_EQ(Kod(), c.kod);
+        EXPECT_EQ(log, c.events);
+    }
+}
+
+TEST_F(ListBoxTest, TheScrollBarAndTheAutoScrollCountTheRowsShownOverAPendingRecord) {
+    Fill(20);
+    Bind();
+    Focus();
+    // The rows hold 15 to 20 and a new record at the bottom; the bar moves them as shown.
+    struct Case {
+        const char* name;
+        QStyle::SubControl part;
+        int top;
+    };
+    for (const Case& c : {Case{"the up arrow", QStyle::SC_ScrollBarSubLine, 14},
+                          Case{"the trough above the thumb", QStyle::SC_ScrollBarSubPage, 9},
+                          Case{"the down arrow", QStyle::SC_ScrollBarAddLine, 14}}) {
+        SCOPED_TRACE(c.name);
+        bound.Cancel();
+        Press(Qt::Key_End);
+        list.Append();
+        ClickBar(c.part);
+        EXPECT_EQ(list.State(), dsBrowse);
+        EXPECT_EQ(list.RecordCount(), 20);
+        EXPECT_EQ(Kod(), 20); // the bar chooses nothing
+        // The top row shows the record the bar brought there.
+        QTest::mouseClick(box, Qt::LeftButton, {}, RowPoint(0));
+        EXPECT_EQ(Kod(), c.top);
+    }
+
+    // Held above the box, the mouse scrolls the rows up one record at a time: a record appended
+    // meanwhile leaves, and the record above the top row is chosen.
+    bound.Cancel();
+    Press(Qt::Key_End); // the rows hold 14 to 20
+    std::vector<int> chosen;
+    box->OnKAfterChange = [&](QObject*, const Variant&, const Variant& is) {
+        chosen.push_back(is.toInt());
+    };
+    Mouse(box, QEvent::MouseButtonPress, 5, 3 * RowHeight() + 2, Qt::LeftButton, Qt::LeftButton);
+    Mouse(box, QEvent::MouseMove, 5, -5, Qt::NoButton, Qt::LeftButton);
+    // The top row, then one record up: the rows hold 13 to 19.
+    ASSERT_EQ(chosen, (std::vector<int>{17, 14, 13}));
+    chosen.clear();
+    list.Append(); // the rows hold 15 to 20 and the new record
+    QTRY_VERIFY(!chosen.empty());
+    Mouse(box, QEvent::MouseButtonRelease, 5, 2, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(chosen.front(), 14);
+    EXPECT_EQ(list.State(), dsBrowse);
+}
+
 TEST_F(ListBoxTest, TheScrollBarShowsOnlyWhileTheRowsAreFullAndPagesWithoutChoosing) {
     Fill(6);
     Bind();
@@ -263,18 +375,7 @@ TEST_F(ListBoxTest, TheScrollBarShowsOnlyWhileTheRowsAreFullAndPagesWithoutChoos
     log.clear();
 
     // The down arrow: the rows move down by one; nothing is chosen and no event fires.
-    QStyleOptionSlider option;
-    option.initFrom(bar);
-    option.orientation = Qt::Vertical;
-    option.maximum = bar->maximum();
-    option.sliderPosition = bar->sliderPosition();
-    option.pageStep = bar->pageStep();
-    option.singleStep = bar->singleStep();
-    const QPoint down =
-        bar->style()
-            ->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarAddLine, bar)
-            .center();
-    QTest::mouseClick(bar, Qt::LeftButton, {}, down);
+    ClickBar(QStyle::SC_ScrollBarAddLine);
     EXPECT_EQ(Cursor(), 8);
     EXPECT_EQ(Kod(), 5);
     EXPECT_EQ(log, "");
@@ -395,6 +496,27 @@ TEST_F(ListBoxTest, AModalBoxOpenedByTheChoiceOfAMoveEndsTheDragBeforeAnyScrolli
     Mouse(box, QEvent::MouseButtonRelease, 5, box->ClientHeight() + 20, Qt::LeftButton,
           Qt::NoButton);
     EXPECT_EQ(Kod(), 7);
+}
+
+TEST_F(ListBoxTest, ADragHoldsTheMouseAndTheCancelModeNoticeEndsItWithoutAChoice) {
+    Fill(50);
+    Bind();
+    Focus();
+    Mouse(box, QEvent::MouseButtonPress, 5, 2, Qt::LeftButton, Qt::LeftButton);
+    EXPECT_EQ(QWidget::mouseGrabber(), box);
+    Mouse(box, QEvent::MouseMove, 5, box->ClientHeight() + 20, Qt::NoButton, Qt::LeftButton);
+    QTRY_VERIFY(Kod() > 8); // scrolling down
+    // What a modal window or a closing drop-down list sends to the control holding the mouse;
+    // the form stays active.
+    SendCancelMode(box);
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+    const int kod = Kod();
+    QTest::qWait(200); // the scrolling has stopped
+    EXPECT_EQ(Kod(), kod);
+    Mouse(box, QEvent::MouseMove, 5, 2, Qt::NoButton, Qt::LeftButton);
+    Mouse(box, QEvent::MouseButtonRelease, 5, 2, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(Kod(), kod); // the drag has ended
+    EXPECT_TRUE(form.isActiveWindow());
 }
 
 TEST_F(ListBoxTest, ADoubleClickOnTheChosenRowRaisesOnDblClickAfterItsFirstClickChoseIt) {

@@ -1,10 +1,11 @@
 #include "platform/gui/ScrollBar.h"
 
+#include "tests/support/ScrollBarPart.h"
+
 #include <QApplication>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QStyle>
-#include <QStyleOptionSlider>
 #include <QTest>
 #include <QWidget>
 
@@ -35,19 +36,7 @@ protected:
         edit->setFocus();
     }
 
-    QPoint Centre(QStyle::SubControl part) const {
-        QStyleOptionSlider option;
-        option.initFrom(bar);
-        option.orientation = Qt::Vertical;
-        option.minimum = bar->minimum();
-        option.maximum = bar->maximum();
-        option.sliderPosition = bar->sliderPosition();
-        option.sliderValue = bar->value();
-        option.singleStep = bar->singleStep();
-        option.pageStep = bar->pageStep();
-        option.subControls = QStyle::SC_All;
-        return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, part, bar).center();
-    }
+    QPoint Centre(QStyle::SubControl part) const { return ScrollBarPartCentre(bar, part); }
 
     QWidget window;
     QLineEdit* edit = nullptr;
